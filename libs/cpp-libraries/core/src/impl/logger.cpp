@@ -1,0 +1,216 @@
+#include "core/logger.hpp"
+
+#include <syslog.h>
+
+namespace orx::libs::core {
+
+// ---- formatter ----
+
+component_logger::formatter::formatter(int level, const boost::string_view& format, const component_logger& logger)
+    : m_log_level(level), m_logger(logger), m_active(logger.is_enabled(level)) {
+    if (m_active)
+        m_format.parse(std::string(format.data()));
+}
+
+component_logger::formatter::formatter(formatter&& other) noexcept
+    : m_format(std::move(other.m_format)),
+      m_log_level(other.m_log_level),
+      m_logger(other.m_logger),
+      m_source_location(other.m_source_location),
+      m_function(other.m_function),
+      m_timestamp(other.m_timestamp),
+      m_active(other.m_active) {
+    other.m_active = false;
+}
+
+component_logger::formatter& component_logger::formatter::location(source_location location) {
+    m_source_location = location;
+    return *this;
+}
+
+component_logger::formatter& component_logger::formatter::function(source_location location) {
+    m_function = location.function();
+    return *this;
+}
+
+component_logger::formatter& component_logger::formatter::short_function(source_location location) {
+    m_function = location.short_function();
+    return *this;
+}
+
+component_logger::formatter& component_logger::formatter::date_time(timestamp time) {
+    m_timestamp = time;
+    return *this;
+}
+
+component_logger::formatter::~formatter() {
+    if (!m_active)
+        return;
+    try {
+        std::string body;
+        if (m_source_location) {
+            auto file = m_source_location->remove_directory_prefix();
+            body.append(file.data(), file.size());
+            body += ':';
+            body += std::to_string(m_source_location->line());
+            body += ' ';
+        }
+        if (!m_function.empty()) {
+            body.append(m_function.data(), m_function.size());
+            body += ": ";
+        }
+        body += m_format.str();
+        m_logger.emit(m_log_level, body, m_timestamp);
+    } catch (...) {
+        // A line that cannot be built is lost; logging never fails its caller.
+    }
+}
+
+// ---- component_logger ----
+
+component_logger::component_logger(const logger& root, const std::string& module_name,
+                                   const std::string& component_name)
+    : m_logger(root), m_module_name(module_name), m_zmq_prefix("&" + module_name + ":" + component_name + " ") {}
+
+component_logger::component_logger(const std::string& module_name, const std::string& component_name)
+    : m_logger(static_cast<const logger&>(*this)),
+      m_module_name(module_name),
+      m_zmq_prefix("&" + module_name + ":" + component_name + " ") {}
+
+component_logger::ptr component_logger::component(const std::string& component_name) const {
+    return std::make_unique<component_logger>(m_logger, m_module_name, component_name);
+}
+
+bool component_logger::is_enabled(int level) const {
+    // The system log shows debug lines only in debug mode; the socket gets every
+    // level once it is connected.
+    const bool to_system_log = level < DEBUG || m_logger.is_debug();
+    const bool to_socket = m_logger.is_writing_to_socket() && m_logger.socket_connected();
+    return to_system_log || to_socket;
+}
+
+component_logger::indent_guard component_logger::indent() const {
+    ++m_indent;
+    return execute_on_scope_exit([this]() noexcept { --m_indent; });
+}
+
+std::string component_logger::make_indent() const {
+    const int32_t depth = m_indent;
+    if (depth <= 0)
+        return {};
+    return std::string(static_cast<std::size_t>(depth) * 4, ' ') + "| ";
+}
+
+component_logger::indent_guard component_logger::enter_function(source_location location) const {
+    debug("%1%") % location.function();
+    return indent();
+}
+
+component_logger::indent_guard component_logger::enter_function_short(source_location location,
+                                                                      const boost::string_view& text) const {
+    debug("%1%: %2%") % location.short_function() % text;
+    return indent();
+}
+
+component_logger::indent_guard component_logger::enter_scope(const boost::string_view& name) const {
+    debug("%1%") % name;
+    return indent();
+}
+
+component_logger::indent_guard component_logger::enter_scope(source_location location) const {
+    debug("%1%:%2%") % location.remove_directory_prefix() % location.line();
+    return indent();
+}
+
+component_logger::indent_guard component_logger::enter_scope(source_location location,
+                                                            const boost::string_view& text) const {
+    debug("%1%:%2% (%3%)") % location.remove_directory_prefix() % location.line() % text;
+    return indent();
+}
+
+void component_logger::log_exception() const {
+    if (!m_logger.is_logger_enabled())
+        return;
+    error("%1%") % exception_to_string();
+}
+
+void component_logger::log_exception(source_location location) const {
+    error("Caught exeption").location(location);
+    log_exception();
+}
+
+void component_logger::log_exception(const located_exception& e) const {
+    if (!m_logger.is_logger_enabled())
+        return;
+    error("%1%") % exception_to_string(e);
+}
+
+void component_logger::log_error(const boost::system::error_code& error_code, source_location location) const {
+    if (!m_logger.is_logger_enabled())
+        return;
+    error("%1%:%2%: %3%") % location.remove_directory_prefix() % location.line() % error_code.message();
+}
+
+void component_logger::emit(int level, const std::string& body, const boost::optional<timestamp>& time) const {
+    const timestamp when = time ? *time : timestamp::current_time();
+    const std::string date = when.to_iso_8601(true, ' ', false) + ' ';
+    const std::string indentation = make_indent();
+    const bool debug_mode = m_logger.is_debug();
+    const std::string system_line = debug_mode ? date + indentation + body : body;
+    std::string socket_line;
+    if (m_logger.is_writing_to_socket())
+        socket_line = m_zmq_prefix + date + indentation + body;
+    m_logger.write(level, system_line, socket_line);
+}
+
+// ---- logger ----
+
+logger::logger(const std::string& module_name, const std::string& component_name, system_log::ptr system_log)
+    : component_logger(module_name, component_name),
+      m_module_name(module_name),
+      m_system_log(system_log ? std::move(system_log) : system_log::create_default()),
+      m_zmq_context(),
+      m_debug_socket(m_zmq_context, zmq::socket_type::push) {
+    m_debug_socket.set(zmq::sockopt::linger, 5000);
+    m_system_log->open(m_module_name.c_str(), 0, LOG_USER);
+    set_debug(false);
+    info("Starting %1%") % m_module_name;
+}
+
+logger::~logger() {
+    m_system_log->close();
+    std::lock_guard<std::mutex> lock(m_socket_mutex);
+    m_debug_socket.close();
+    m_zmq_context.close();
+}
+
+void logger::set_debug(bool on) {
+    m_system_log->close();
+    m_system_log->open(m_module_name.c_str(), on ? LOG_PERROR : 0, LOG_USER);
+    m_system_log->set_mask(on ? LOG_UPTO(LOG_DEBUG) : LOG_UPTO(LOG_INFO));
+    m_debug = on;
+}
+
+void logger::connect(std::string endpoint) {
+    {
+        std::lock_guard<std::mutex> lock(m_socket_mutex);
+        m_debug_socket.connect(endpoint);
+        m_connected = true;
+    }
+    debug("Connected to socket");
+}
+
+void logger::write(int level, const std::string& system_line, const std::string& socket_line) const {
+    m_system_log->write(level, system_line);
+    if (socket_line.empty() || !m_connected)
+        return;
+    std::lock_guard<std::mutex> lock(m_socket_mutex);
+    try {
+        // A line that cannot be queued at once (no peer, full queue) is dropped.
+        (void)m_debug_socket.send(zmq::buffer(socket_line), zmq::send_flags::dontwait);
+    } catch (const zmq::error_t&) {
+        // Other send failures are dropped too: logging never fails its caller.
+    }
+}
+
+}  // namespace orx::libs::core

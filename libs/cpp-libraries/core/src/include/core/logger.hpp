@@ -1,0 +1,139 @@
+#pragma once
+
+#include "core/exception.hpp"
+#include "core/scope_guard.hpp"
+#include "core/source_location.hpp"
+#include "core/system_log.hpp"
+#include "core/timestamp.hpp"
+
+#include <boost/format.hpp>
+#include <boost/optional.hpp>
+#include <boost/system/error_code.hpp>
+#include <boost/utility/string_view.hpp>
+#include <zmq.hpp>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace orx::libs::core {
+
+class logger;
+
+// A named source of log lines. Lines go to the system log and, prefixed with
+// "&<module>:<component> ", to the root logger's debug socket.
+class component_logger {
+public:
+    using ptr = std::unique_ptr<component_logger>;
+    using indent_guard = scope_guard;
+
+    enum level : int { ERROR = 3, WARNING = 4, INFO = 6, DEBUG = 7 };
+
+    // One log line under construction; emitted when destroyed.
+    class formatter {
+    public:
+        formatter(int level, const boost::string_view& format, const component_logger& logger);
+        formatter(formatter&& other) noexcept;
+        formatter(const formatter&) = delete;
+        formatter& operator=(const formatter&) = delete;
+        formatter& operator=(formatter&&) = delete;
+        ~formatter();
+
+        template <typename T>
+        formatter& operator%(T&& value) {
+            if (m_active)
+                m_format % std::forward<T>(value);
+            return *this;
+        }
+
+        formatter& location(source_location location);
+        formatter& function(source_location location);
+        formatter& short_function(source_location location);
+        formatter& date_time(timestamp time);
+
+    private:
+        boost::format m_format;
+        int m_log_level;
+        const component_logger& m_logger;
+        boost::optional<source_location> m_source_location;
+        boost::string_view m_function;
+        boost::optional<timestamp> m_timestamp;
+        bool m_active;
+    };
+
+    component_logger(const logger& root, const std::string& module_name, const std::string& component_name);
+    virtual ~component_logger() = default;
+    component_logger(const component_logger&) = delete;
+    component_logger& operator=(const component_logger&) = delete;
+
+    ptr component(const std::string& component_name) const;
+
+    formatter debug(const boost::string_view& format) const { return formatter(DEBUG, format, *this); }
+    formatter info(const boost::string_view& format) const { return formatter(INFO, format, *this); }
+    formatter warning(const boost::string_view& format) const { return formatter(WARNING, format, *this); }
+    formatter error(const boost::string_view& format) const { return formatter(ERROR, format, *this); }
+
+    indent_guard enter_function(source_location location) const;
+    indent_guard enter_function_short(source_location location, const boost::string_view& text) const;
+    indent_guard enter_scope(const boost::string_view& name) const;
+    indent_guard enter_scope(source_location location) const;
+    indent_guard enter_scope(source_location location, const boost::string_view& text) const;
+
+    void log_exception() const;
+    void log_exception(source_location location) const;
+    void log_exception(const located_exception& e) const;
+    void log_error(const boost::system::error_code& error, source_location location) const;
+
+    // Whether a line of this level would reach the system log or the debug socket;
+    // lets callers skip formatting lines nobody receives.
+    bool is_enabled(int level) const;
+
+protected:
+    // The root logger's own constructor: the component refers to itself.
+    component_logger(const std::string& module_name, const std::string& component_name);
+
+private:
+    friend class formatter;
+    indent_guard indent() const;
+    std::string make_indent() const;
+    void emit(int level, const std::string& body, const boost::optional<timestamp>& time) const;
+
+    mutable std::atomic<int32_t> m_indent{0};
+    const logger& m_logger;
+    std::string m_module_name;
+    std::string m_zmq_prefix;
+};
+
+// The process's root logger: owns the system-log connection and the debug socket.
+class logger : public component_logger {
+public:
+    logger(const std::string& module_name, const std::string& component_name,
+           system_log::ptr system_log = system_log::create_default());
+    ~logger() override;
+
+    void connect(std::string endpoint);
+
+    bool is_debug() const { return m_debug; }
+    void set_debug(bool on);
+    bool is_writing_to_socket() const { return m_writing_to_socket; }
+    void set_writing_to_socket(bool on) { m_writing_to_socket = on; }
+    bool is_logger_enabled() const { return m_enable_logger; }
+
+private:
+    friend class component_logger;
+    void write(int level, const std::string& system_line, const std::string& socket_line) const;
+    bool socket_connected() const { return m_connected; }
+
+    std::string m_module_name;
+    std::atomic<bool> m_debug{false};
+    std::atomic<bool> m_writing_to_socket{true};
+    bool m_enable_logger = true;
+    std::atomic<bool> m_connected{false};
+    system_log::ptr m_system_log;
+    zmq::context_t m_zmq_context;
+    mutable std::mutex m_socket_mutex;
+    mutable zmq::socket_t m_debug_socket;
+};
+
+}  // namespace orx::libs::core

@@ -1,0 +1,70 @@
+#include "gateway_message_parser.hpp"
+
+#include "converter_utils.hpp"
+
+#include <core/exception.hpp>
+
+namespace orx {
+
+using libs::core::exception;
+
+boost::optional<uint16_t> gateway_message_parser::get_size(const string_view& _buffer) const {
+    CORE_CHECK(_buffer.size() >= bytes( 2u ));
+    return parse_number<uint16_t>(_buffer);
+}
+
+boost::optional<gateway_message_parser::timestamp_data> gateway_message_parser::get_timestamp(
+    const string_view& buffer) const {
+    const auto size = get_size(buffer);
+    if (!size)
+        return boost::none;
+    const auto timestamp = buffer.substr(bytes(2u), bytes(*size));
+    CORE_CHECK(timestamp.size() == bytes( *size ));
+    return timestamp_data{timestamp, buffer.substr(bytes(2u) + timestamp.size())};
+}
+
+boost::optional<gateway_message_parser::data> gateway_message_parser::get_data(const string_view& buffer) const {
+    const auto size = get_size(buffer);
+    if (!size)
+        return boost::none;
+    const auto data_buf = buffer.substr(bytes(2u), bytes(*size));
+    CORE_CHECK(data_buf.size() == bytes( *size ));
+    return data{data_buf, buffer.substr(bytes(2u) + data_buf.size())};
+}
+
+gateway_message_parser::gateway_message gateway_message_parser::parse(const binary_message& message) const {
+    auto validated = std::make_unique<std::string>();
+    validated->reserve(message.m_hex.size());
+    for (const char c : message.m_hex) {
+        if (c >= '0' && c <= '9') {
+            validated->push_back(c);
+            continue;
+        }
+        const char upper = static_cast<char>(c & ~0x20);
+        if (upper < 'A' || upper > 'F')
+            throw exception("The message contain non-hex chars", CORE_CURRENT_LOCATION);
+        validated->push_back(upper);
+    }
+
+    const string_view text(*validated);
+    const auto timestamp = get_timestamp(text);
+    if (!timestamp)
+        throw exception("Can not parse timestamp", CORE_CURRENT_LOCATION);
+    const auto data = get_data(timestamp->m_rest);
+    if (!data)
+        throw exception("Can not parse data", CORE_CURRENT_LOCATION);
+    if (timestamp->m_timestamp.size() < bytes(6u))
+        throw exception("The timestamp must be 6 bytes long", CORE_CURRENT_LOCATION);
+
+    const uint64_t seconds = *parse_number<uint32_t>(timestamp->m_timestamp);
+    const uint64_t milliseconds = *parse_number<uint16_t>(timestamp->m_timestamp.substr(8));
+    const uint64_t value = seconds * 1000u + milliseconds;
+
+    if (data->m_data.size() < bytes(8u))
+        throw exception("Expected mac address", CORE_CURRENT_LOCATION);
+
+    const auto section = data->m_data;
+    return gateway_message(libs::core::timestamp(static_cast<int64_t>(value)), section, std::move(validated));
+}
+
+}  // namespace orx
