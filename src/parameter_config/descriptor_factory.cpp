@@ -1,0 +1,34 @@
+#include "parameter_config/descriptor_factory.hpp"
+
+#include "parameter_config/descriptor_int.hpp"
+#include "parameter_config/descriptor_uint.hpp"
+
+#include <utility>
+
+namespace orx::parameters {
+
+namespace {
+
+template <typename T>
+descriptor::ptr make(const descriptor_arguments& a) {
+    return std::make_unique<T>(a.num, a.offset, a.name, a.jname, a.size, a.readonly, a.zero_size);
+}
+
+using maker = descriptor::ptr (*)(const descriptor_arguments&);
+
+// Format texts and their classes, in the order they are tried.
+const std::pair<const char*, maker> formats[] = {
+    {"UINT", &make<descriptor_uint>},
+    {"INT", &make<descriptor_int>},
+};
+
+}  // namespace
+
+boost::optional<descriptor::ptr> make_descriptor(boost::string_view format, const descriptor_arguments& arguments) {
+    for (const auto& entry : formats)
+        if (format == entry.first)
+            return entry.second(arguments);
+    return boost::none;
+}
+
+}  // namespace orx::parameters
