@@ -2,15 +2,16 @@
 
 #include "core/constants.hpp"
 
-#include <cstring>
 
 namespace orx::libs::core {
 
 boost::string_view source_location::remove_directory_prefix(boost::string_view path) const {
-    const auto prefix = std::strlen(constants::source_directory);
-    if (path.size() < prefix)
+    // Paths outside the source root (a default location's "unknown file" among
+    // them) have no project part.
+    const boost::string_view root(constants::source_directory);
+    if (!path.starts_with(root))
         return {};
-    return path.substr(prefix);
+    return path.substr(root.size());
 }
 
 boost::string_view source_location::short_function() const {

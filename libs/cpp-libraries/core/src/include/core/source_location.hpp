@@ -17,7 +17,8 @@ public:
     boost::string_view file() const { return m_file; }
     boost::string_view function() const { return m_function; }
 
-    // The path without the build's source root, e.g. "/src/config.cpp".
+    // The path below the build's source root, e.g. "/src/config.cpp"; empty for a
+    // path outside it.
     boost::string_view remove_directory_prefix(boost::string_view path) const;
     boost::string_view remove_directory_prefix() const { return remove_directory_prefix(m_file); }
 

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <core/system_log.hpp>
+
+#include <syslog.h>
+
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orx::test {
+
+// A system-log sink that keeps the lines it would have written, honouring the
+// priority mask as the system log does.
+class capturing_system_log : public libs::core::system_log {
+public:
+    struct line {
+        int priority;
+        std::string text;
+    };
+
+    void open(const char* identity, int options, int) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_identity = identity;
+        m_options = options;
+    }
+    void set_mask(int mask) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_mask = mask;
+    }
+    void write(int priority, const std::string& text) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_mask & LOG_MASK(priority))
+            m_lines.push_back({priority, text});
+    }
+    void close() override {}
+
+    std::vector<line> lines() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& l : lines())
+            out.push_back(l.text);
+        return out;
+    }
+    void clear() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.clear();
+    }
+    int options() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_options;
+    }
+    std::string identity() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_identity;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<line> m_lines;
+    std::string m_identity;
+    int m_options = 0;
+    int m_mask = 0xff;
+};
+
+}  // namespace orx::test
