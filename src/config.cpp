@@ -1,0 +1,57 @@
+#include "config.hpp"
+
+#include <config_parser/config.hpp>
+#include <core/exception.hpp>
+
+#include <tuple>
+
+namespace orx {
+
+namespace {
+
+using document = libs::config::config;
+template <typename T>
+using result = libs::config::result<T>;
+
+// A string that may be left out together with its group; when given, it must be
+// a string inside an object, and is reported like a required key otherwise.
+result<boost::optional<std::string>> optional_string(const document& doc, const std::string& group,
+                                                     const std::string& key) {
+    const auto group_value = doc.get_root().get_value(group);
+    if (!group_value)
+        return boost::optional<std::string>();
+    const auto object = group_value->as_object();
+    if (object && !object->get_value(key))
+        return boost::optional<std::string>();
+    const auto found = doc.get_by_path<std::string>({group, key});
+    if (!found.ok())
+        return libs::config::error_reason{found.reason()};
+    return boost::optional<std::string>(found.value());
+}
+
+}  // namespace
+
+config::config(std::istream& stream) {
+    const auto doc = document::create<libs::config::type::json>(stream);
+
+    // Read in this order so that problems are reported in it, one line each.
+    const auto all = doc->get_by_path<std::string>({"system", "pidfile"})
+                     + doc->get_by_path<std::string>({"system", "debug_port"})
+                     + doc->get_by_path<bool>({"system", "local_debug"})
+                     + doc->get_by_path<std::string>({"binary", "input"})
+                     + doc->get_by_path<std::string>({"binary", "tmp_input"})
+                     + doc->get_by_path<std::string>({"binary", "output"})
+                     + doc->get_by_path<std::string>({"binary", "tmp_output"})
+                     + doc->get_by_path<std::string>({"json", "input"})
+                     + doc->get_by_path<std::string>({"json", "output"})
+                     + doc->get_by_path<std::string>({"parameters", "config_file"})
+                     + optional_string(*doc, "statistics", "textfile");
+    if (!all.ok())
+        throw libs::core::exception("Config file is invalid: " + all.reason(), CORE_CURRENT_LOCATION);
+
+    std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
+             binary.output, binary.tmp_output, json.input, json.output, parameters.config_file,
+             statistics.textfile) = all.value();
+}
+
+}  // namespace orx

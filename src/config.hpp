@@ -1,0 +1,47 @@
+#pragma once
+
+#include <boost/optional.hpp>
+
+#include <istream>
+#include <string>
+
+namespace orx {
+
+// The service configuration, read once at start-up and never changed afterwards.
+// Every key of the four required groups must be present with its exact JSON type;
+// the "statistics" group is optional.
+struct config {
+    struct system_group {
+        std::string pidfile_path;
+        std::string debug_port;
+        bool local_debug = false;
+    };
+    struct binary_group {
+        std::string input;
+        std::string tmp_input;
+        std::string output;
+        std::string tmp_output;
+    };
+    struct json_group {
+        std::string input;
+        std::string output;
+    };
+    struct parameters_group {
+        std::string config_file;
+    };
+    struct statistics_group {
+        boost::optional<std::string> textfile;  // where to write statistics as text, when given
+    };
+
+    // Throws std::runtime_error for a text that is not JSON and
+    // orx::libs::core::exception, listing every missing or mistyped key, otherwise.
+    explicit config(std::istream& stream);
+
+    system_group system;
+    binary_group binary;
+    json_group json;
+    parameters_group parameters;
+    statistics_group statistics;
+};
+
+}  // namespace orx
