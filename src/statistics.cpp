@@ -1,0 +1,84 @@
+#include "statistics.hpp"
+
+#include <core/exception.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace orx {
+
+void statistics::document_published(boost::string_view topic) {
+    const auto found = m_documents.find(topic);
+    if (found != m_documents.end())
+        ++found->second;
+    else
+        m_documents.emplace(std::string(topic), 1);
+}
+
+uint64_t statistics::documents_published() const {
+    uint64_t total = 0;
+    for (const auto& topic : m_documents)
+        total += topic.second;
+    return total;
+}
+
+std::string statistics::summary() const {
+    std::ostringstream line;
+    line << "statistics: frames received " << m_frames_received << ", documents published "
+         << documents_published();
+    if (!m_documents.empty()) {
+        line << " (";
+        const char* separator = "";
+        for (const auto& topic : m_documents) {
+            line << separator << topic.first << ' ' << topic.second;
+            separator = ", ";
+        }
+        line << ')';
+    }
+    line << ", downlink messages sent " << m_downlink_sent << ", conversion failures " << m_conversion_failures
+         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped;
+    return line.str();
+}
+
+std::string statistics::prometheus_text() const {
+    std::ostringstream text;
+    auto counter = [&text](const char* name, const char* help, uint64_t value) {
+        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " counter\n" << name << ' ' << value
+             << '\n';
+    };
+    counter("tarnwick_frames_received_total", "Gateway frames received on both binary inputs.", m_frames_received);
+    text << "# HELP tarnwick_documents_published_total JSON documents published, by topic.\n"
+         << "# TYPE tarnwick_documents_published_total counter\n";
+    for (const auto& topic : m_documents)
+        text << "tarnwick_documents_published_total{topic=\"" << topic.first << "\"} " << topic.second << '\n';
+    counter("tarnwick_downlink_messages_sent_total", "Downlink messages sent on the binary output.", m_downlink_sent);
+    counter("tarnwick_conversion_failures_total", "Messages dropped because their conversion failed.",
+            m_conversion_failures);
+    counter("tarnwick_json_parse_failures_total", "JSON requests dropped because they did not parse.",
+            m_json_parse_failures);
+    counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
+            m_tmp_output_dropped);
+    return text.str();
+}
+
+void write_file_atomically(const std::string& path, const std::string& content) {
+    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+    {
+        std::ofstream file(temporary, std::ios::out | std::ios::trunc);
+        if (!(file << content) || !file.flush())
+            throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        throw libs::core::exception("Cannot rename " + temporary + " to " + path + ": " + reason,
+                                    CORE_CURRENT_LOCATION);
+    }
+}
+
+}  // namespace orx

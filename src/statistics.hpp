@@ -1,0 +1,47 @@
+#pragma once
+
+#include <boost/utility/string_view.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace orx {
+
+// Counts since start of what the service received, published, sent and dropped.
+class statistics {
+public:
+    void frame_received() { ++m_frames_received; }
+    void document_published(boost::string_view topic);
+    void downlink_sent() { ++m_downlink_sent; }
+    void conversion_failed() { ++m_conversion_failures; }
+    void json_parse_failed() { ++m_json_parse_failures; }
+    void tmp_output_dropped() { ++m_tmp_output_dropped; }
+
+    uint64_t frames_received() const { return m_frames_received; }
+    uint64_t documents_published() const;
+    uint64_t downlink_sent() const { return m_downlink_sent; }
+    uint64_t conversion_failures() const { return m_conversion_failures; }
+    uint64_t json_parse_failures() const { return m_json_parse_failures; }
+    uint64_t tmp_output_dropped() const { return m_tmp_output_dropped; }
+
+    // One line for the log: every counter, documents by topic.
+    std::string summary() const;
+    // The counters in the Prometheus text exposition format.
+    std::string prometheus_text() const;
+
+private:
+    uint64_t m_frames_received = 0;
+    std::map<std::string, uint64_t, std::less<>> m_documents;
+    uint64_t m_downlink_sent = 0;
+    uint64_t m_conversion_failures = 0;
+    uint64_t m_json_parse_failures = 0;
+    uint64_t m_tmp_output_dropped = 0;
+};
+
+// Replaces the file's content in one step (a temporary file beside it, then a
+// rename), so that readers never see half a file. Raises on failure.
+void write_file_atomically(const std::string& path, const std::string& content);
+
+}  // namespace orx

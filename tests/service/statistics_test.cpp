@@ -1,0 +1,45 @@
+#include "support/service_process.hpp"
+#include "support/temp_dir.hpp"
+
+#include "statistics.hpp"
+
+#include <core/exception.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(statistics, counts_documents_by_topic) {
+    orx::statistics counts;
+    counts.frame_received();
+    counts.frame_received();
+    counts.document_published("obsolete");
+    counts.document_published("event");
+    counts.document_published("obsolete");
+    counts.downlink_sent();
+    counts.conversion_failed();
+    counts.json_parse_failed();
+    counts.tmp_output_dropped();
+    EXPECT_EQ(counts.documents_published(), 3u);
+    EXPECT_EQ(counts.summary(),
+              "statistics: frames received 2, documents published 3 (event 1, obsolete 2), downlink messages sent 1, "
+              "conversion failures 1, json parse failures 1, tmp_output dropped 1");
+    const auto text = counts.prometheus_text();
+    EXPECT_THAT(text, HasSubstr("\ntarnwick_documents_published_total{topic=\"obsolete\"} 2\n"));
+    EXPECT_THAT(text, HasSubstr("# TYPE tarnwick_frames_received_total counter\ntarnwick_frames_received_total 2\n"));
+    EXPECT_THAT(text, HasSubstr("tarnwick_tmp_output_dropped_total 1\n"));
+}
+
+TEST(statistics, textfile_is_replaced_whole) {
+    orx::test::temp_dir dir;
+    const auto path = dir.file("tarnwick.prom");
+    orx::write_file_atomically(path, "first\n");
+    orx::write_file_atomically(path, "second\n");
+    EXPECT_EQ(orx::test::read_file(path), "second\n");
+    EXPECT_THROW(orx::write_file_atomically(dir.file("missing/x.prom"), "x"), orx::libs::core::exception);
+}
+
+}  // namespace

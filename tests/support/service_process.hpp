@@ -1,0 +1,107 @@
+#pragma once
+
+#include "support/temp_dir.hpp"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <memory>
+#include <optional>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orx::test {
+
+// Reads a whole file; empty when it cannot be opened.
+inline std::string read_file(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+// A program started as a child process with its standard error (and output)
+// captured in files; killed when the object goes if it still runs.
+class child_process {
+public:
+    child_process(const std::string& program, const std::vector<std::string>& arguments, const std::string& output_dir,
+                  const std::string& working_dir = "")
+        : m_stderr(output_dir + "/stderr." + std::to_string(++counter())),
+          m_stdout(output_dir + "/stdout." + std::to_string(counter())) {
+        std::vector<std::string> all{program};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        m_pid = fork();
+        if (m_pid < 0)
+            throw std::runtime_error("fork failed");
+        if (m_pid == 0) {
+            std::vector<char*> argv;
+            for (auto& a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            const int err = ::open(m_stderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int out = ::open(m_stdout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            dup2(out, 1);
+            if (!working_dir.empty() && chdir(working_dir.c_str()) != 0)
+                _exit(127);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+    }
+    ~child_process() {
+        if (m_pid > 0 && !m_status) {
+            ::kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    child_process(const child_process&) = delete;
+    child_process& operator=(const child_process&) = delete;
+
+    pid_t pid() const { return m_pid; }
+    void signal(int number) const { ::kill(m_pid, number); }
+
+    // The exit status once the process ended within the bound; -1 when it still
+    // runs, -2 when it ended by a signal.
+    int wait(std::chrono::milliseconds bound = std::chrono::seconds(5)) {
+        if (m_status)
+            return *m_status;
+        // A process descriptor becomes readable when the process ends.
+        const int descriptor = static_cast<int>(::syscall(SYS_pidfd_open, m_pid, 0));
+        if (descriptor >= 0) {
+            pollfd ready{descriptor, POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(bound.count()));
+            ::close(descriptor);
+        }
+        int status = 0;
+        if (waitpid(m_pid, &status, descriptor >= 0 ? WNOHANG : 0) != m_pid)
+            return -1;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        return *m_status;
+    }
+
+    std::string error_output() const { return read_file(m_stderr); }
+    std::string standard_output() const { return read_file(m_stdout); }
+
+private:
+    static int& counter() {
+        static int value = 0;
+        return value;
+    }
+
+    std::string m_stderr;
+    std::string m_stdout;
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+}  // namespace orx::test
