@@ -3,7 +3,6 @@
 
 #include <core/json.hpp>
 #include <core/logger.hpp>
-#include <core/system_log.hpp>
 
 #include <benchmark/benchmark.h>
 
@@ -15,14 +14,6 @@ namespace {
 
 using orx::parameters::config;
 using orx::parameters::descriptor;
-
-class silent_log : public orx::libs::core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
 
 descriptor::ptr make(const std::string& object) {
     return std::move(*descriptor::create_from_json(orx::libs::core::json::try_parse(object).result));
@@ -43,7 +34,8 @@ std::string registry_file() {
 }
 
 struct registry_fixture {
-    orx::libs::core::logger logger{"tarnwick", "bench", std::make_shared<silent_log>()};
+    // The registry writes nothing to its logger.
+    orx::libs::core::logger logger{"tarnwick", "bench"};
     std::istringstream stream{registry_file()};
     config parameters{logger, stream};
 };
