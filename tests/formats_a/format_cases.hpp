@@ -19,42 +19,25 @@ namespace formats_test {
 
 using orx::parameters::descriptor;
 
-// What a conversion gave: the compact JSON or hex text, or this marker.
-inline const std::string no_value = "<no value>";
+inline Json::Value json_of(const std::string& text) {
+    const auto parsed = orx::libs::core::json::try_parse(text);
+    if (!parsed.ok)
+        throw std::invalid_argument("test text is not JSON: " + text);
+    return parsed.result;
+}
 
 // A parameter object of the file, as JSON text, built through the factory.
 inline descriptor::ptr make(const std::string& object) {
-    const auto parsed = orx::libs::core::json::try_parse(object);
-    if (!parsed.ok)
-        throw std::invalid_argument("test object is not JSON: " + object);
-    auto made = descriptor::create_from_json(parsed.result);
+    auto made = descriptor::create_from_json(json_of(object));
     if (!made)
         throw std::invalid_argument("test object is not a descriptor: " + object);
     return std::move(*made);
 }
 
-inline Json::Value json_of(const std::string& text) {
-    const auto parsed = orx::libs::core::json::try_parse(text);
-    if (!parsed.ok)
-        throw std::invalid_argument("test value is not JSON: " + text);
-    return parsed.result;
-}
-
-inline std::string decode(const descriptor& d, const std::string& hex) {
-    const auto value = d.convert_bin_to_json(hex);
-    return value ? orx::libs::core::json::to_string(*value) : no_value;
-}
-
-inline std::string encode(const descriptor& d, const std::string& json) {
-    const auto hex = d.convert_json_to_bin(json_of(json));
-    return hex ? *hex : no_value;
-}
-
-// The kind and text of what escapes `action`, for the errors that conversions
-// let through to the caller.
-inline std::string failure_of(const std::function<void()>& action) {
+// What `action` gives, or the kind and text of the error that escapes it.
+inline std::string outcome_of(const std::function<std::string()>& action) {
     try {
-        action();
+        return action();
     } catch (const boost::bad_optional_access& e) {
         return std::string("optional: ") + e.what();
     } catch (const boost::bad_lexical_cast& e) {
@@ -64,9 +47,9 @@ inline std::string failure_of(const std::function<void()>& action) {
     } catch (const orx::libs::core::exception& e) {
         return "core: " + e.error();
     }
-    return "no failure";
 }
 
+inline const std::string no_value = "<no value>";
 inline const std::string optional_error =
     "optional: Attempted to access the value of an uninitialized optional object.";
 inline const std::string lexical_error =
@@ -76,8 +59,24 @@ inline std::string range_error(int index, int size) {
            std::to_string(size) + ")";
 }
 
+// Hex text to the compact JSON text of the value.
+inline std::string decode(const descriptor& d, const std::string& hex) {
+    return outcome_of([&] {
+        const auto value = d.convert_bin_to_json(hex);
+        return value ? orx::libs::core::json::to_string(*value) : no_value;
+    });
+}
+
+// JSON text to hex text.
+inline std::string encode(const descriptor& d, const std::string& json) {
+    return outcome_of([&] {
+        const auto hex = d.convert_json_to_bin(json_of(json));
+        return hex ? *hex : no_value;
+    });
+}
+
 // One conversion: the parameter object, the input (hex text, or JSON text when
-// encoding) and what it must give (output text, no_value, or a failure text).
+// encoding) and what it must give (output text, no_value or an error text).
 struct conversion_case {
     std::string object;
     std::string input;
@@ -90,7 +89,5 @@ inline std::ostream& operator<<(std::ostream& stream, const conversion_case& c) 
 
 class hex_to_json : public ::testing::TestWithParam<conversion_case> {};
 class json_to_hex : public ::testing::TestWithParam<conversion_case> {};
-class hex_to_json_failure : public ::testing::TestWithParam<conversion_case> {};
-class json_to_hex_failure : public ::testing::TestWithParam<conversion_case> {};
 
 }  // namespace formats_test

@@ -16,148 +16,98 @@ std::string with_args(const std::string& format, const std::string& args) {
 
 const std::string uint1 = sized("UINT", 1), uint2 = sized("UINT", 2), uint4 = sized("UINT", 4);
 const std::string int1 = sized("INT", 1), int2 = sized("INT", 2), int4 = sized("INT", 4);
+const std::string mask_f0 = with_args("BYTE_UINT", R"(["F0"])");
+const std::string bits_2_4 = with_args("BYTE_SLICE_UINT", R"(["2","4"])");
+const std::string bits_4_2 = with_args("BYTE_SLICE_UINT", R"(["4","2"])");
+const std::string bits_0_8 = with_args("BYTE_SLICE_UINT", R"(["0","8"])");
+const std::string shift_4 = with_args("SHIFT", R"(["4"])");
+const std::string times_10 = with_args("MUL_UINT", R"(["10"])");
+const std::string times_0 = with_args("MUL_UINT", R"(["0"])");
 
 INSTANTIATE_TEST_SUITE_P(uint, hex_to_json, ::testing::Values(
     conversion_case{uint2, "01F4", "500"},
-    conversion_case{uint2, "01F4AB", "500"},
-    conversion_case{uint2, "01f4", "500"},
-    conversion_case{uint1, "ff", "255"},
+    conversion_case{uint2, "01f4AB", "500"},
     conversion_case{uint4, "FFFFFFFF", "4294967295"},
-    conversion_case{uint4, "00010203", "66051"}));
+    conversion_case{uint2, "01", optional_error},
+    conversion_case{uint2, "01G4", optional_error}));
 
 INSTANTIATE_TEST_SUITE_P(uint, json_to_hex, ::testing::Values(
-    conversion_case{uint2, "500", "01F4"},
     conversion_case{uint4, "4294967295", "FFFFFFFF"},
-    conversion_case{uint4, "4294967296", no_value},
-    conversion_case{uint4, "-1", no_value},
-    conversion_case{uint4, R"("5")", no_value},
     conversion_case{uint1, "256", "00"},
     conversion_case{uint1, "300", "2C"},
     conversion_case{uint2, "5.0", "0005"},
     conversion_case{uint2, "5.5", no_value},
-    conversion_case{uint2, "true", no_value},
-    conversion_case{uint2, "null", no_value}));
-
-INSTANTIATE_TEST_SUITE_P(uint, hex_to_json_failure, ::testing::Values(
-    conversion_case{uint2, "01", optional_error},
-    conversion_case{uint2, "01G4", optional_error},
-    conversion_case{uint4, "", optional_error}));
+    conversion_case{uint4, "-1", no_value},
+    conversion_case{uint4, R"("5")", no_value}));
 
 INSTANTIATE_TEST_SUITE_P(int, hex_to_json, ::testing::Values(
-    conversion_case{int1, "FF", "-1"},
-    conversion_case{int1, "7f", "127"},
+    conversion_case{int1, "ff", "-1"},
     conversion_case{int2, "FFFE", "-2"},
-    conversion_case{int2, "8000", "-32768"},
-    conversion_case{int4, "80000000", "-2147483648"}));
+    conversion_case{int4, "80000000", "-2147483648"},
+    conversion_case{int2, "FF", optional_error}));
 
 INSTANTIATE_TEST_SUITE_P(int, json_to_hex, ::testing::Values(
     conversion_case{int1, "-128", "80"},
     conversion_case{int1, "200", "C8"},
     conversion_case{int2, "-1", "FFFF"},
-    conversion_case{int4, "-2147483648", "80000000"},
     conversion_case{int4, "2147483648", no_value},
-    conversion_case{int2, R"("-1")", no_value},
-    conversion_case{int2, "1.5", no_value}));
+    conversion_case{int2, R"("-1")", no_value}));
 
-INSTANTIATE_TEST_SUITE_P(int, hex_to_json_failure, ::testing::Values(
-    conversion_case{int2, "FF", optional_error},
-    conversion_case{int1, "-1", optional_error}));
-
-// The mask is the same whatever way it is written.
+// The mask reads the same however it is written; the masked bits stay in place.
 INSTANTIATE_TEST_SUITE_P(byte_uint, hex_to_json, ::testing::Values(
-    conversion_case{with_args("BYTE_UINT", R"(["F0"])"), "AB", "160"},
-    conversion_case{with_args("BYTE_UINT", R"(["F0"])"), "abCD", "160"},
+    conversion_case{mask_f0, "abCD", "160"},
     conversion_case{with_args("BYTE_UINT", R"(["0x0F"])"), "AB", "11"},
-    conversion_case{with_args("BYTE_UINT", R"(["0F"])"), "AB", "11"},
     conversion_case{with_args("BYTE_UINT", R"(["f"])"), "AB", "11"},
-    conversion_case{with_args("BYTE_UINT", R"(["zz"])"), "FF", "0"}));
+    conversion_case{with_args("BYTE_UINT", "[]"), "AB", range_error(0, 0)},
+    conversion_case{mask_f0, "A", optional_error}));
 
 INSTANTIATE_TEST_SUITE_P(byte_uint, json_to_hex, ::testing::Values(
-    conversion_case{with_args("BYTE_UINT", R"(["F0"])"), "171", "A0"},
-    conversion_case{with_args("BYTE_UINT", R"(["0x0F"])"), "255", "0F"},
+    conversion_case{mask_f0, "171", "A0"},
     conversion_case{with_args("BYTE_UINT", R"(["1FF"])"), "511", "FF"},
-    conversion_case{with_args("BYTE_UINT", R"(["FF"])"), "256", "00"},
-    conversion_case{with_args("BYTE_UINT", R"(["FF"])"), "-1", no_value},
-    conversion_case{with_args("BYTE_UINT", R"(["FF"])"), R"("1")", no_value}));
-
-INSTANTIATE_TEST_SUITE_P(byte_uint, hex_to_json_failure, ::testing::Values(
-    conversion_case{with_args("BYTE_UINT", "[]"), "AB", range_error(0, 0)},
-    conversion_case{with_args("BYTE_UINT", R"(["F0"])"), "A", optional_error}));
-
-INSTANTIATE_TEST_SUITE_P(byte_uint, json_to_hex_failure, ::testing::Values(
+    conversion_case{mask_f0, "-1", no_value},
     conversion_case{with_args("BYTE_UINT", "[]"), "1", range_error(0, 0)}));
 
 INSTANTIATE_TEST_SUITE_P(byte_slice_uint, hex_to_json, ::testing::Values(
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2","4"])"), "F4", "5"},
+    conversion_case{bits_2_4, "F4", "5"},
     conversion_case{with_args("BYTE_SLICE_UINT", R"(["0","7"])"), "ab", "171"},
     conversion_case{with_args("BYTE_SLICE_UINT", R"(["7","7"])"), "80", "1"},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["0","0"])"), "FE", "0"},
-    // Ranges that address no bits of a byte give no value.
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["4","2"])"), "FF", no_value},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["0","8"])"), "FF", no_value},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["-1","3"])"), "FF", no_value}));
+    conversion_case{bits_4_2, "FF", no_value},
+    conversion_case{bits_0_8, "FF", no_value},
+    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2"])"), "F4", range_error(1, 1)},
+    conversion_case{with_args("BYTE_SLICE_UINT", R"([" 2","4"])"), "F4", lexical_error},
+    conversion_case{bits_2_4, "G4", optional_error}));
 
 INSTANTIATE_TEST_SUITE_P(byte_slice_uint, json_to_hex, ::testing::Values(
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2","4"])"), "5", "14"},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2","4"])"), "15", "1C"},
+    conversion_case{bits_2_4, "5", "14"},
+    conversion_case{bits_2_4, "15", "1C"},
     conversion_case{with_args("BYTE_SLICE_UINT", R"(["0","7"])"), "171", "AB"},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["7","7"])"), "1", "80"},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2","4"])"), "-1", no_value},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["4","2"])"), "1", no_value},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["0","8"])"), "1", no_value}));
-
-INSTANTIATE_TEST_SUITE_P(byte_slice_uint, hex_to_json_failure, ::testing::Values(
-    conversion_case{with_args("BYTE_SLICE_UINT", "[]"), "F4", range_error(0, 0)},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2"])"), "F4", range_error(1, 1)},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["two","4"])"), "F4", lexical_error},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"([" 2","4"])"), "F4", lexical_error},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2","4"])"), "G4", optional_error}));
-
-INSTANTIATE_TEST_SUITE_P(byte_slice_uint, json_to_hex_failure, ::testing::Values(
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2"])"), "5", range_error(1, 1)},
-    conversion_case{with_args("BYTE_SLICE_UINT", R"(["2",""])"), "5", lexical_error}));
+    conversion_case{bits_4_2, "1", no_value},
+    conversion_case{bits_0_8, "1", no_value},
+    conversion_case{bits_2_4, "-1", no_value},
+    conversion_case{with_args("BYTE_SLICE_UINT", "[]"), "5", range_error(0, 0)}));
 
 INSTANTIATE_TEST_SUITE_P(shift, hex_to_json, ::testing::Values(
-    conversion_case{with_args("SHIFT", R"(["4"])"), "AB", "10"},
-    conversion_case{with_args("SHIFT", R"(["0"])"), "ab", "171"},
+    conversion_case{shift_4, "ab", "10"},
     conversion_case{with_args("SHIFT", R"(["8"])"), "FF", "0"},
-    conversion_case{with_args("SHIFT", R"(["36"])"), "AB", "10"}));
-
-INSTANTIATE_TEST_SUITE_P(shift, json_to_hex, ::testing::Values(
-    conversion_case{with_args("SHIFT", R"(["4"])"), "10", "A0"},
-    conversion_case{with_args("SHIFT", R"(["4"])"), "255", "F0"},
-    conversion_case{with_args("SHIFT", R"(["32"])"), "171", "AB"},
-    conversion_case{with_args("SHIFT", R"(["4"])"), "-1", no_value}));
-
-INSTANTIATE_TEST_SUITE_P(shift, hex_to_json_failure, ::testing::Values(
-    conversion_case{with_args("SHIFT", "[]"), "AB", range_error(0, 0)},
     conversion_case{with_args("SHIFT", R"(["0x4"])"), "AB", lexical_error}));
 
-INSTANTIATE_TEST_SUITE_P(shift, json_to_hex_failure, ::testing::Values(
-    conversion_case{with_args("SHIFT", "[]"), "1", range_error(0, 0)},
-    conversion_case{with_args("SHIFT", R"(["four"])"), "1", lexical_error}));
+INSTANTIATE_TEST_SUITE_P(shift, json_to_hex, ::testing::Values(
+    conversion_case{shift_4, "10", "A0"},
+    conversion_case{shift_4, "255", "F0"},
+    conversion_case{with_args("SHIFT", R"(["32"])"), "171", "AB"},
+    conversion_case{with_args("SHIFT", "[]"), "1", range_error(0, 0)}));
 
 INSTANTIATE_TEST_SUITE_P(mul_uint, hex_to_json, ::testing::Values(
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "05", "50"},
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "ff", "2550"},
-    conversion_case{with_args("MUL_UINT", R"(["+10"])"), "05", "50"},
-    conversion_case{with_args("MUL_UINT", R"(["4294967295"])"), "02", "4294967294"},
-    conversion_case{with_args("MUL_UINT", R"(["0"])"), "07", "0"}));
-
-INSTANTIATE_TEST_SUITE_P(mul_uint, json_to_hex, ::testing::Values(
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "57", "05"},
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "2550", "FF"},
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "2560", "00"},
-    conversion_case{with_args("MUL_UINT", R"(["0"])"), "5", no_value},
-    conversion_case{with_args("MUL_UINT", R"(["10"])"), "-10", no_value}));
-
-INSTANTIATE_TEST_SUITE_P(mul_uint, hex_to_json_failure, ::testing::Values(
-    conversion_case{with_args("MUL_UINT", "[]"), "05", range_error(0, 0)},
+    conversion_case{times_10, "05", "50"},
+    conversion_case{times_10, "ff", "2550"},
+    conversion_case{times_0, "07", "0"},
     conversion_case{with_args("MUL_UINT", R"(["1.5"])"), "05", lexical_error}));
 
-INSTANTIATE_TEST_SUITE_P(mul_uint, json_to_hex_failure, ::testing::Values(
-    conversion_case{with_args("MUL_UINT", "[]"), "5", range_error(0, 0)},
-    conversion_case{with_args("MUL_UINT", R"([""])"), "5", lexical_error}));
+INSTANTIATE_TEST_SUITE_P(mul_uint, json_to_hex, ::testing::Values(
+    conversion_case{times_10, "57", "05"},
+    conversion_case{times_10, "2560", "00"},
+    conversion_case{times_0, "5", no_value},
+    conversion_case{with_args("MUL_UINT", "[]"), "5", range_error(0, 0)}));
 
 struct hex_arg_case {
     std::string text;
@@ -166,19 +116,14 @@ struct hex_arg_case {
 
 class hex_args : public ::testing::TestWithParam<hex_arg_case> {};
 
-TEST_P(hex_args, read_as_a_stream_reads_hex) {
+TEST_P(hex_args, read_as_hex) {
     EXPECT_EQ(orx::parse_hex_arg<unsigned int>(GetParam().text), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(masks, hex_args, ::testing::Values(
-    hex_arg_case{"F0", 0xF0u},
-    hex_arg_case{"0x0F", 0x0Fu},
     hex_arg_case{"0X0f", 0x0Fu},
-    hex_arg_case{"  ff", 0xFFu},
-    hex_arg_case{"12zz", 0x12u},
+    hex_arg_case{"  12zz", 0x12u},
     hex_arg_case{"zz", 0u},
-    hex_arg_case{"", 0u},
-    hex_arg_case{"FFFFFFFF", 4294967295u},
     hex_arg_case{"100000000", 4294967295u}));
 
 }  // namespace
