@@ -1,6 +1,15 @@
 #include "parameter_config/descriptor_factory.hpp"
 
+#include "parameter_config/descriptor_byte_bool.hpp"
+#include "parameter_config/descriptor_byte_slice_uint.hpp"
+#include "parameter_config/descriptor_byte_str.hpp"
+#include "parameter_config/descriptor_byte_uint.hpp"
+#include "parameter_config/descriptor_hexstring.hpp"
+#include "parameter_config/descriptor_hexvar.hpp"
 #include "parameter_config/descriptor_int.hpp"
+#include "parameter_config/descriptor_mul_uint.hpp"
+#include "parameter_config/descriptor_shift.hpp"
+#include "parameter_config/descriptor_str.hpp"
 #include "parameter_config/descriptor_uint.hpp"
 
 #include <utility>
@@ -20,6 +29,15 @@ using maker = descriptor::ptr (*)(const descriptor_arguments&);
 const std::pair<const char*, maker> formats[] = {
     {"UINT", &make<descriptor_uint>},
     {"INT", &make<descriptor_int>},
+    {"HEXSTRING", &make<descriptor_hexstring>},
+    {"STR", &make<descriptor_str>},
+    {"HEXVAR", &make<descriptor_hexvar>},
+    {"BYTE_STR", &make<descriptor_byte_str>},
+    {"BYTE_BOOL", &make<descriptor_byte_bool>},
+    {"BYTE_UINT", &make<descriptor_byte_uint>},
+    {"BYTE_SLICE_UINT", &make<descriptor_byte_slice_uint>},
+    {"SHIFT", &make<descriptor_shift>},
+    {"MUL_UINT", &make<descriptor_mul_uint>},
 };
 
 }  // namespace

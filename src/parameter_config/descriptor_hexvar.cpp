@@ -1,0 +1,17 @@
+#include "parameter_config/descriptor_hexvar.hpp"
+
+#include "parameter_config/hex_text.hpp"
+
+namespace orx::parameters {
+
+const std::string descriptor_hexvar::type_name = "HEXVAR";
+
+boost::optional<Json::Value> descriptor_hexvar::convert_bin_to_json(string_view hex) const {
+    return hex_text_to_json(hex);
+}
+
+boost::optional<std::string> descriptor_hexvar::convert_json_to_bin(const Json::Value& value) const {
+    return json_to_hex_text(value);
+}
+
+}  // namespace orx::parameters
