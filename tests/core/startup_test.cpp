@@ -45,9 +45,25 @@ TEST(command_line, takes_the_last_config_file) {
 }
 
 TEST(command_line, refuses_with_the_usage) {
-    EXPECT_EQ(failure_of({"tarnwick"}), "The configuration file is not defined! Usage: tarnwick -c config_file");
-    EXPECT_EQ(failure_of({"tarnwick", "-x"}), "Usage: tarnwick -c config_file");
-    EXPECT_EQ(failure_of({"tarnwick", "-c"}), "Usage: tarnwick -c config_file");
+    using ::testing::StartsWith;
+    EXPECT_THAT(failure_of({"tarnwick"}), StartsWith("The configuration file is not defined! Usage: tarnwick -c config_file"));
+    EXPECT_THAT(failure_of({"tarnwick", "-x"}), StartsWith("Usage: tarnwick -c config_file"));
+    EXPECT_THAT(failure_of({"tarnwick", "-c"}), StartsWith("Usage: tarnwick -c config_file"));
+    EXPECT_THAT(failure_of({"tarnwick", "-t"}), StartsWith("The configuration file is not defined!"));
+}
+
+TEST(command_line, check_and_version_options) {
+    std::vector<std::string> arguments{"tarnwick", "-t", "-c", "a.json"};
+    std::vector<char*> argv;
+    for (auto& a : arguments)
+        argv.push_back(a.data());
+    auto options = orx::libs::core::parse_command_line(4, argv.data());
+    EXPECT_TRUE(options.check_only);
+    EXPECT_EQ(options.config_file, "a.json");
+    std::string program = "tarnwick", version = "-v";
+    char* only_version[] = {program.data(), version.data(), nullptr};
+    options = orx::libs::core::parse_command_line(2, only_version);
+    EXPECT_TRUE(options.version);
 }
 
 std::string read(const std::string& path) {
