@@ -1,0 +1,104 @@
+#include "position_converter.hpp"
+
+#include "converter_utils.hpp"
+#include "generic_frame.hpp"
+
+namespace orx {
+
+namespace {
+
+constexpr std::size_t record_size = bytes(18u);
+constexpr std::size_t block_header_size = bytes(2u);
+
+enum pex_type : uint8_t {
+    PEX_POS_SOURCE = 1,
+    PEX_VELOCITY = 2,
+    PEX_POS_METRICS = 3,
+};
+
+constexpr uint8_t solver_mode_mask = 0x07;
+constexpr uint8_t inactive_flag = 0x20;
+
+}  // namespace
+
+position_converter::position_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
+    : m_slvr_modes{"NONE", "PD", "0D", "1D", "TDOA", "TWOA", "ULTDOA", "HF"},
+      m_logger(logger),
+      m_processed_messages(processed_messages) {}
+
+void position_converter::convert(const Json::Value&) const {}
+
+void position_converter::convert(libs::core::timestamp time, const boost::string_view& cmd_data,
+                                 const boost::string_view& mac) const {
+    if (cmd_data.size() < record_size)
+        throw cmd_data_too_short(cmd_data, CORE_CURRENT_LOCATION);
+
+    const int32_t x = parse_number<int32_t>(cmd_data).value();
+    const int32_t y = parse_number<int32_t>(cmd_data.substr(bytes(4u))).value();
+    const int32_t z = parse_number<int32_t>(cmd_data.substr(bytes(8u))).value();
+    const uint8_t sl_id = parse_number<uint8_t>(cmd_data.substr(bytes(12u))).value();
+    const uint8_t fom = parse_number<uint8_t>(cmd_data.substr(bytes(13u))).value();
+    const uint8_t flags = parse_number<uint8_t>(cmd_data.substr(bytes(17u))).value();
+
+    json document = uplink_document(time, mac);
+    json& data = document["data"];
+    data["x"] = x;
+    data["y"] = y;
+    data["z"] = z;
+    data["sl_id"] = sl_id;
+    data["fom"] = fom;
+    data["slvr_mode"] = m_slvr_modes[flags & solver_mode_mask];
+    data["inactive"] = (flags & inactive_flag) != 0;
+    if (cmd_data.size() > record_size)
+        parse_PEX_data(cmd_data.substr(record_size), data);
+
+    m_processed_messages.on_message("pos", document);
+}
+
+void position_converter::parse_PEX_data(boost::string_view blocks, Json::Value& data) const {
+    while (blocks.size() > block_header_size) {
+        const uint8_t type = parse_number<uint8_t>(blocks).value();
+        const uint8_t length = parse_number<uint8_t>(blocks.substr(bytes(1u))).value();
+        blocks.remove_prefix(block_header_size);
+        if (blocks.size() < bytes(length))
+            return;
+        const auto value = blocks.substr(0, bytes(length));
+        switch (type) {
+        case PEX_POS_SOURCE:
+            parse_PEX_POS_SOURCE(value, data);
+            break;
+        case PEX_VELOCITY:
+            parse_PEX_VELOCITY(value, data);
+            break;
+        case PEX_POS_METRICS:
+            parse_PEX_POS_METRICS(value, data);
+            break;
+        default:
+            break;
+        }
+        blocks.remove_prefix(value.size());
+    }
+}
+
+void position_converter::parse_PEX_POS_SOURCE(boost::string_view value, Json::Value& data) const {
+    if (value.size() < bytes(1u))
+        return;
+    data["src"] = Json::Value(value.data(), value.data() + bytes(1u));
+}
+
+void position_converter::parse_PEX_VELOCITY(boost::string_view value, Json::Value& data) const {
+    if (value.size() < bytes(6u))
+        return;
+    data["spd"] = parse_number<int16_t>(value).value();
+    data["spd_fom"] = parse_number<uint8_t>(value.substr(bytes(2u))).value();
+    data["ornt"] = parse_number<int16_t>(value.substr(bytes(3u))).value();
+    data["ornt_fom"] = parse_number<uint8_t>(value.substr(bytes(5u))).value();
+}
+
+void position_converter::parse_PEX_POS_METRICS(boost::string_view value, Json::Value& data) const {
+    if (value.size() < bytes(3u))
+        return;
+    data["metrics"] = Json::Value(value.data(), value.data() + bytes(3u));
+}
+
+}  // namespace orx
