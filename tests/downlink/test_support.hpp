@@ -1,0 +1,103 @@
+#pragma once
+
+// Shared by the downlink and generic frame tests: a handler that keeps what the
+// converters send, a root logger whose system-log lines are kept, and a parameter
+// registry built from JSON text.
+
+#include "parameter_config/config.hpp"
+#include "processed_messages_handler.hpp"
+
+#include <core/json.hpp>
+#include <core/logger.hpp>
+#include <core/system_log.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orx::test {
+
+struct published_document {
+    std::string topic;
+    Json::Value document;
+};
+
+class recording_handler : public processed_messages_handler {
+public:
+    void on_message(const binary_message& message) override {
+        messages.emplace_back(message.m_hex.data(), message.m_hex.size());
+    }
+    void on_message(boost::string_view topic, const Json::Value& document) override {
+        documents.push_back({std::string(topic), document});
+    }
+
+    std::vector<std::string> messages;
+    std::vector<published_document> documents;
+};
+
+struct log_line {
+    int priority;
+    std::string text;
+};
+
+class capturing_system_log : public libs::core::system_log {
+public:
+    void open(const char*, int, int) override {}
+    void set_mask(int) override {}
+    void write(int priority, const std::string& line) override { lines.push_back({priority, line}); }
+    void close() override {}
+
+    std::vector<log_line> lines;
+};
+
+// A root logger in debug mode, so that debug lines reach the kept system log too.
+class test_logger {
+public:
+    test_logger() : m_sink(std::make_shared<capturing_system_log>()), m_logger("tarnwick", "test", m_sink) {
+        m_logger.set_debug(true);
+        m_sink->lines.clear();
+    }
+
+    libs::core::logger& logger() { return m_logger; }
+
+    // The texts of the lines logged at `priority`, in order.
+    std::vector<std::string> lines(int priority) const {
+        std::vector<std::string> texts;
+        for (const auto& line : m_sink->lines)
+            if (line.priority == priority)
+                texts.push_back(line.text);
+        return texts;
+    }
+    const std::vector<log_line>& all() const { return m_sink->lines; }
+
+private:
+    std::shared_ptr<capturing_system_log> m_sink;
+    libs::core::logger m_logger;
+};
+
+inline Json::Value parse(const std::string& text) {
+    const auto parsed = libs::core::json::try_parse(text);
+    EXPECT_TRUE(parsed.ok) << text << ": " << parsed.error;
+    return parsed.result;
+}
+
+// Parameters the tests use: p1 two-byte unsigned, p3 one-byte signed, p7 and p8
+// report zero length as an empty list and as "not supported", a and b to check the
+// name order, and wide, whose number does not fit a record.
+inline parameters::config make_registry(libs::core::logger& logger) {
+    std::istringstream stream(R"({ "hw_param": [
+        { "num": 1, "jname": "p1", "format": "UINT", "size": 2 },
+        { "num": 3, "jname": "p3", "format": "INT", "size": 1 },
+        { "num": 7, "jname": "p7", "format": "UINT", "size": 1, "zero_size_interpretation": "empty_array" },
+        { "num": 8, "jname": "p8", "format": "UINT", "size": 1 },
+        { "num": 10, "jname": "a", "format": "UINT", "size": 1 },
+        { "num": 11, "jname": "b", "format": "UINT", "size": 1 },
+        { "num": 300, "jname": "wide", "format": "UINT", "size": 1 }
+    ] })");
+    return parameters::config(logger, stream);
+}
+
+}  // namespace orx::test
