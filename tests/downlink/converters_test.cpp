@@ -63,6 +63,10 @@ struct configuration_case {
     std::string error;                   // part of the failure text
 };
 
+void PrintTo(const configuration_case& c, std::ostream* os) {
+    *os << c.title;
+}
+
 class configurations : public converters, public ::testing::WithParamInterface<configuration_case> {};
 
 TEST_P(configurations, encode_every_field_or_fail_whole) {
@@ -163,6 +167,10 @@ struct record_case {
     std::string record;
     log_line logged;
 };
+
+void PrintTo(const record_case& c, std::ostream* os) {
+    *os << c.title;
+}
 
 class parameter_records : public converters, public ::testing::WithParamInterface<record_case> {};
 

@@ -42,6 +42,10 @@ struct request_case {
     std::vector<log_line> logged;     // priority and a part of the text, in order
 };
 
+void PrintTo(const request_case& c, std::ostream* os) {
+    *os << c.title;
+}
+
 class request_frames : public requests, public ::testing::WithParamInterface<request_case> {};
 
 TEST_P(request_frames, are_built_in_order_with_consecutive_numbers) {
