@@ -2,6 +2,11 @@
 
 namespace orx {
 
+namespace {
+const Json::StaticString ts_key("ts");
+const Json::StaticString mac_key("mac");
+}  // namespace
+
 void send_downlink_frame(processed_messages_handler& handler, const std::string& header, uint8_t& sequence_number,
                          uint16_t command, boost::string_view body, const std::string& address) {
     const std::size_t body_bytes = body.size() / 2;
@@ -31,8 +36,8 @@ libs::core::exception cmd_data_too_short(boost::string_view cmd_data, libs::core
 
 json uplink_document(libs::core::timestamp time, boost::string_view mac) {
     json document(Json::objectValue);
-    document["ts"] = time.to_iso_8601(true, 'T', true);
-    document["mac"] = Json::Value(mac.data(), mac.data() + mac.size());
+    document[ts_key] = time.to_iso_8601(true, 'T', true);
+    document[mac_key] = Json::Value(mac.data(), mac.data() + mac.size());
     return document;
 }
 

@@ -20,6 +20,10 @@ constexpr std::size_t param_req_entry_size = bytes(2u);
 // Number and length are one byte each in a record.
 constexpr uint32_t max_record_field = std::numeric_limits<uint8_t>::max();
 
+const Json::StaticString type_key("type");
+const Json::StaticString data_key("data");
+const Json::StaticString req_plist_key("req_plist");
+
 // A parameter reported with zero length: an empty list or "not supported".
 Json::Value zero_size_value(const parameters::descriptor& descriptor) {
     if (descriptor.get_zero_size_interpretation() == parameters::zero_size_interpretation::EMPTY_ARRAY)
@@ -34,8 +38,8 @@ std::string jname_of(const parameters::descriptor& descriptor) {
 
 json make_document(libs::core::timestamp time, boost::string_view mac, const char* type, json data) {
     json document = uplink_document(time, mac);
-    document["type"] = type;
-    document["data"] = std::move(data);
+    document[type_key] = type;
+    document[data_key] = std::move(data);
     return document;
 }
 
@@ -100,7 +104,7 @@ void parameter_converter::convert_param_req(libs::core::timestamp time, const bo
     }
 
     json data(Json::objectValue);
-    data["req_plist"] = std::move(names);
+    data[req_plist_key] = std::move(names);
     m_processed_messages.on_message("param", make_document(time, mac, "param_req", std::move(data)));
 }
 

@@ -19,6 +19,22 @@ enum pex_type : uint8_t {
 constexpr uint8_t solver_mode_mask = 0x07;
 constexpr uint8_t inactive_flag = 0x20;
 
+// Member names are static texts, so documents refer to them instead of copying them.
+const Json::StaticString data_key("data");
+const Json::StaticString x_key("x");
+const Json::StaticString y_key("y");
+const Json::StaticString z_key("z");
+const Json::StaticString sl_id_key("sl_id");
+const Json::StaticString fom_key("fom");
+const Json::StaticString slvr_mode_key("slvr_mode");
+const Json::StaticString inactive_key("inactive");
+const Json::StaticString src_key("src");
+const Json::StaticString spd_key("spd");
+const Json::StaticString spd_fom_key("spd_fom");
+const Json::StaticString ornt_key("ornt");
+const Json::StaticString ornt_fom_key("ornt_fom");
+const Json::StaticString metrics_key("metrics");
+
 }  // namespace
 
 position_converter::position_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
@@ -41,14 +57,14 @@ void position_converter::convert(libs::core::timestamp time, const boost::string
     const uint8_t flags = parse_number<uint8_t>(cmd_data.substr(bytes(17u))).value();
 
     json document = uplink_document(time, mac);
-    json& data = document["data"];
-    data["x"] = x;
-    data["y"] = y;
-    data["z"] = z;
-    data["sl_id"] = sl_id;
-    data["fom"] = fom;
-    data["slvr_mode"] = m_slvr_modes[flags & solver_mode_mask];
-    data["inactive"] = (flags & inactive_flag) != 0;
+    json& data = document[data_key];
+    data[x_key] = x;
+    data[y_key] = y;
+    data[z_key] = z;
+    data[sl_id_key] = sl_id;
+    data[fom_key] = fom;
+    data[slvr_mode_key] = m_slvr_modes[flags & solver_mode_mask];
+    data[inactive_key] = (flags & inactive_flag) != 0;
     if (cmd_data.size() > record_size)
         parse_PEX_data(cmd_data.substr(record_size), data);
 
@@ -83,22 +99,22 @@ void position_converter::parse_PEX_data(boost::string_view blocks, Json::Value& 
 void position_converter::parse_PEX_POS_SOURCE(boost::string_view value, Json::Value& data) const {
     if (value.size() < bytes(1u))
         return;
-    data["src"] = Json::Value(value.data(), value.data() + bytes(1u));
+    data[src_key] = Json::Value(value.data(), value.data() + bytes(1u));
 }
 
 void position_converter::parse_PEX_VELOCITY(boost::string_view value, Json::Value& data) const {
     if (value.size() < bytes(6u))
         return;
-    data["spd"] = parse_number<int16_t>(value).value();
-    data["spd_fom"] = parse_number<uint8_t>(value.substr(bytes(2u))).value();
-    data["ornt"] = parse_number<int16_t>(value.substr(bytes(3u))).value();
-    data["ornt_fom"] = parse_number<uint8_t>(value.substr(bytes(5u))).value();
+    data[spd_key] = parse_number<int16_t>(value).value();
+    data[spd_fom_key] = parse_number<uint8_t>(value.substr(bytes(2u))).value();
+    data[ornt_key] = parse_number<int16_t>(value.substr(bytes(3u))).value();
+    data[ornt_fom_key] = parse_number<uint8_t>(value.substr(bytes(5u))).value();
 }
 
 void position_converter::parse_PEX_POS_METRICS(boost::string_view value, Json::Value& data) const {
     if (value.size() < bytes(3u))
         return;
-    data["metrics"] = Json::Value(value.data(), value.data() + bytes(3u));
+    data[metrics_key] = Json::Value(value.data(), value.data() + bytes(3u));
 }
 
 }  // namespace orx
