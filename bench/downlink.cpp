@@ -75,24 +75,17 @@ const std::string parameter_report =
     "01020E10" "0201F6" "03010B" "040400BC614E" "0502FF9C"
     "0011223344556677";
 
-void position_frames(benchmark::State& state) {
+// One uplink payload through the generic frame converter to its published text.
+void uplink_frames(benchmark::State& state, const std::string& payload) {
     service s;
     const libs::core::timestamp time(1700000000123);
     for (auto _ : state)
-        s.converter.convert(time, position_frame);
+        s.converter.convert(time, payload);
     state.SetItemsProcessed(state.iterations());
     state.counters["text_chars"] = static_cast<double>(s.handler.m_text.size());
 }
-BENCHMARK(position_frames);
-
-void parameter_reports(benchmark::State& state) {
-    service s;
-    const libs::core::timestamp time(1700000000123);
-    for (auto _ : state)
-        s.converter.convert(time, parameter_report);
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(parameter_reports);
+BENCHMARK_CAPTURE(uplink_frames, position, position_frame);
+BENCHMARK_CAPTURE(uplink_frames, parameter_report, parameter_report);
 
 void param_set_requests(benchmark::State& state) {
     service s;
