@@ -60,16 +60,16 @@ public:
                                  const std::string& address) const;
 
 protected:
-    // The JSON value of one reported parameter; nothing when the descriptor gives
-    // none or raises (the failure is logged at `location`).
-    boost::optional<Json::Value> decode_value(const parameters::descriptor& descriptor, boost::string_view hex,
-                                              libs::core::source_location location) const;
     // Appends the record of the parameter `name` with `value` to `body`, or leaves
     // it out with a log line at `location`.
     void append_record(std::string& body, const parameters::descriptor& descriptor, const std::string& name,
                        const Json::Value& value, libs::core::source_location location) const;
 
 private:
+    // The JSON value of one reported parameter; nothing when the descriptor gives
+    // none or raises (the failure is logged at `location`).
+    boost::optional<Json::Value> decode_value(const parameters::descriptor& descriptor, boost::string_view hex,
+                                              libs::core::source_location location) const;
     // The body of a set or resp_plist request: one record per known, encodable member.
     std::string encode_records(const Json::Value& values, libs::core::source_location location) const;
     // The record number of a descriptor, or nothing (logged) when it does not fit one byte.
