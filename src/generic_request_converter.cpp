@@ -59,9 +59,12 @@ void generic_request_converter::convert(libs::core::timestamp time, const boost:
         throw libs::core::exception(std::move(error), CORE_CURRENT_LOCATION);
     }
 
-    // The command data ends where the node address begins.
+    // The command data ends where the node address begins; frames too short to
+    // carry a command have none.
     const std::size_t address_offset = n - address_bytes;
-    const auto cmd_data = payload.substr(bytes(cmd_data_offset), bytes(address_offset - cmd_data_offset));
+    const auto cmd_data = address_offset > cmd_data_offset
+                              ? payload.substr(bytes(cmd_data_offset), bytes(address_offset - cmd_data_offset))
+                              : boost::string_view();
     const std::string mac = shrink_mac(payload.substr(bytes(address_offset)));
     const boost::string_view mac_view = mac;
 

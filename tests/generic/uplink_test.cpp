@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Field \"size\" has a wrong value: (0) 010E00000000112233445566"},
         uplink_case{"size_one_too_large", "010E000015" "0020" + position_record + "0011223344556677", "",
                     "Field \"size\" has a wrong value: (21) "},
+        uplink_case{"too_short_for_command_data", "010E000001" "0020" "00112233445566", "",
+                    "cmd_data is too short: (0) "},
         uplink_case{"no_size_field", "010E00", "", optional_access},
         uplink_case{"size_not_hex", "010E00001G" "0011223344556677", "", optional_access},
         uplink_case{"other_message", "0104000001" "0011223344556677", "", ""},
