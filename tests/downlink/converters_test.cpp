@@ -169,9 +169,10 @@ TEST_P(parameter_records, carry_only_what_fits) {
     if (c.logged.text.empty()) {
         EXPECT_THAT(log.all(), IsEmpty());
     } else {
-        ASSERT_EQ(log.all().size(), 1u);
-        EXPECT_EQ(log.all()[0].priority, c.logged.priority);
-        EXPECT_THAT(log.all()[0].text, HasSubstr(c.logged.text));
+        const auto lines = log.all();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].priority, c.logged.priority);
+        EXPECT_THAT(lines[0].text, HasSubstr(c.logged.text));
     }
 }
 

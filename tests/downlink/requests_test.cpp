@@ -59,7 +59,7 @@ TEST_P(request_frames, are_built_in_order_with_consecutive_numbers) {
     EXPECT_THAT(handler.messages, ElementsAreArray(expected));
     EXPECT_EQ(sequence_number, c.next_number);
 
-    const auto& lines = log.all();
+    const auto lines = log.all();
     ASSERT_EQ(lines.size(), c.logged.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].priority, c.logged[i].priority);

@@ -6,10 +6,10 @@
 
 #include "parameter_config/config.hpp"
 #include "processed_messages_handler.hpp"
+#include "support/capturing_system_log.hpp"
 
 #include <core/json.hpp>
 #include <core/logger.hpp>
-#include <core/system_log.hpp>
 
 #include <gtest/gtest.h>
 
@@ -38,27 +38,14 @@ public:
     std::vector<published_document> documents;
 };
 
-struct log_line {
-    int priority;
-    std::string text;
-};
-
-class capturing_system_log : public libs::core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int priority, const std::string& line) override { lines.push_back({priority, line}); }
-    void close() override {}
-
-    std::vector<log_line> lines;
-};
+using log_line = capturing_system_log::line;
 
 // A root logger in debug mode, so that debug lines reach the kept system log too.
 class test_logger {
 public:
     test_logger() : m_sink(std::make_shared<capturing_system_log>()), m_logger("tarnwick", "test", m_sink) {
         m_logger.set_debug(true);
-        m_sink->lines.clear();
+        m_sink->clear();
     }
 
     libs::core::logger& logger() { return m_logger; }
@@ -66,12 +53,12 @@ public:
     // The texts of the lines logged at `priority`, in order.
     std::vector<std::string> lines(int priority) const {
         std::vector<std::string> texts;
-        for (const auto& line : m_sink->lines)
+        for (const auto& line : m_sink->lines())
             if (line.priority == priority)
                 texts.push_back(line.text);
         return texts;
     }
-    const std::vector<log_line>& all() const { return m_sink->lines; }
+    std::vector<log_line> all() const { return m_sink->lines(); }
 
 private:
     std::shared_ptr<capturing_system_log> m_sink;

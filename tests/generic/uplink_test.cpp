@@ -1,7 +1,7 @@
 // Generic uplink frames: the size check, and the position, parameter report and
 // parameter request documents they become.
 
-#include "../downlink/test_support.hpp"
+#include "downlink/test_support.hpp"
 
 #include "converter_utils.hpp"
 #include "generic_request_converter.hpp"
@@ -56,10 +56,11 @@ protected:
             ASSERT_EQ(handler.documents.size(), 1u);
             EXPECT_EQ(libs::core::json::to_string(published_part(handler.documents[0])), c.published);
         }
-        ASSERT_EQ(log.all().size(), c.logged.size());
+        const auto lines = log.all();
+        ASSERT_EQ(lines.size(), c.logged.size());
         for (std::size_t i = 0; i < c.logged.size(); ++i) {
-            EXPECT_EQ(log.all()[i].priority, c.logged[i].priority);
-            EXPECT_THAT(log.all()[i].text, HasSubstr(c.logged[i].text));
+            EXPECT_EQ(lines[i].priority, c.logged[i].priority);
+            EXPECT_THAT(lines[i].text, HasSubstr(c.logged[i].text));
         }
     }
 
