@@ -1,7 +1,16 @@
 #include "parameter_config/descriptor_factory.hpp"
 
+#include "parameter_config/descriptor_array.hpp"
+#include "parameter_config/descriptor_arrayvar.hpp"
+#include "parameter_config/descriptor_byte_slice_var_list.hpp"
 #include "parameter_config/descriptor_int.hpp"
+#include "parameter_config/descriptor_ipv4.hpp"
+#include "parameter_config/descriptor_ipv6.hpp"
+#include "parameter_config/descriptor_object.hpp"
 #include "parameter_config/descriptor_uint.hpp"
+#include "parameter_config/descriptor_var_list.hpp"
+#include "parameter_config/descriptor_var_list_with_values.hpp"
+#include "parameter_config/descriptor_variable_size_array.hpp"
 
 #include <utility>
 
@@ -20,6 +29,15 @@ using maker = descriptor::ptr (*)(const descriptor_arguments&);
 const std::pair<const char*, maker> formats[] = {
     {"UINT", &make<descriptor_uint>},
     {"INT", &make<descriptor_int>},
+    {"ARRAY", &make<descriptor_array>},
+    {"ARRAYVAR", &make<descriptor_arrayvar>},
+    {"VARIABLE_SIZE_ARRAY", &make<descriptor_variable_size_array>},
+    {"OBJECT", &make<descriptor_object>},
+    {"IPV4", &make<descriptor_ipv4>},
+    {"IPV6", &make<descriptor_ipv6>},
+    {"BYTE_SLICE_VAR_LIST", &make<descriptor_byte_slice_var_list>},
+    {"VAR_LIST", &make<descriptor_var_list>},
+    {"VAR_LIST_WITH_VALUES", &make<descriptor_var_list_with_values>},
 };
 
 }  // namespace
