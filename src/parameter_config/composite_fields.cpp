@@ -82,7 +82,7 @@ Json::Value read_record(const descriptor& composite, boost::string_view text, of
             length = unsized_length(field, rest, record);
         if (auto value = field.convert_bin_to_json(rest.substr(0, length))) {
             const auto jname = field.get_jname();
-            record[std::string(jname.data(), jname.size())] = std::move(*value);
+            *record.demand(jname.data(), jname.data() + jname.size()) = std::move(*value);
         }
         return true;
     });
