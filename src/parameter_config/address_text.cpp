@@ -8,7 +8,10 @@
 
 namespace orx::parameters {
 
-boost::optional<std::string> address_to_hex(int family, const std::string& text) {
+boost::optional<std::string> address_to_hex(int family, const Json::Value& value) {
+    if (!value.isString())
+        return boost::none;
+    const std::string text = value.asString();
     // inet_pton stops at a NUL, so a text with one inside would pass on its head alone.
     if (text.find('\0') != std::string::npos)
         return boost::none;

@@ -29,10 +29,7 @@ boost::optional<Json::Value> descriptor_ipv4::convert_bin_to_json(string_view he
 }
 
 boost::optional<std::string> descriptor_ipv4::convert_json_to_bin(const Json::Value& value) const {
-    if (!value.isString())
-        return boost::none;
-    // Exactly four decimal numbers 0 to 255; anything else is refused, never raised.
-    return address_to_hex(AF_INET, value.asString());
+    return address_to_hex(AF_INET, value);
 }
 
 }  // namespace orx::parameters

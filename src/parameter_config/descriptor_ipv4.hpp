@@ -4,7 +4,8 @@
 
 namespace orx::parameters {
 
-// "IPV4": four bytes in network order shown as a dotted quad.
+// "IPV4": four bytes in network order shown as a dotted quad; only exactly four
+// decimal numbers 0 to 255 are written back.
 class descriptor_ipv4 : public descriptor {
 public:
     static const std::string type_name;

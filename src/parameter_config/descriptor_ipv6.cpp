@@ -28,11 +28,7 @@ boost::optional<Json::Value> descriptor_ipv6::convert_bin_to_json(string_view he
 }
 
 boost::optional<std::string> descriptor_ipv6::convert_json_to_bin(const Json::Value& value) const {
-    if (!value.isString())
-        return boost::none;
-    // Every form inet_pton accepts ("::" shortening, embedded dotted quad) gives all
-    // sixteen bytes.
-    return address_to_hex(AF_INET6, value.asString());
+    return address_to_hex(AF_INET6, value);
 }
 
 }  // namespace orx::parameters

@@ -5,7 +5,8 @@
 namespace orx::parameters {
 
 // "IPV6": sixteen bytes in network order shown as eight colon-separated groups of
-// four hex digits.
+// four hex digits; any text form of an IPv6 address ("::" shortening, embedded
+// dotted quad) is written back as all sixteen bytes.
 class descriptor_ipv6 : public descriptor {
 public:
     static const std::string type_name;
