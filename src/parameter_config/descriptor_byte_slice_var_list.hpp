@@ -1,0 +1,20 @@
+#pragma once
+
+#include "parameter_config/descriptor.hpp"
+
+namespace orx::parameters {
+
+// "BYTE_SLICE_VAR_LIST": bits args[0] (low) to args[1] (high) of a byte are the
+// position of a word among args[2], args[3], ...
+class descriptor_byte_slice_var_list : public descriptor {
+public:
+    static const std::string type_name;
+
+    using descriptor::descriptor;
+
+    boost::optional<Json::Value> convert_bin_to_json(string_view hex) const override;
+    boost::optional<std::string> convert_json_to_bin(const Json::Value& value) const override;
+    string_view get_type_name() const override { return type_name; }
+};
+
+}  // namespace orx::parameters

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "parameter_config/descriptor.hpp"
+
+namespace orx::parameters {
+
+// "IPV6": sixteen bytes in network order shown as eight colon-separated groups of
+// four hex digits; any text form of an IPv6 address ("::" shortening, embedded
+// dotted quad) is written back as all sixteen bytes.
+class descriptor_ipv6 : public descriptor {
+public:
+    static const std::string type_name;
+
+    descriptor_ipv6(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
+                    string_view jname, boost::optional<uint32_t> size, bool readonly,
+                    boost::optional<zero_size_interpretation> zero_size);
+
+    boost::optional<Json::Value> convert_bin_to_json(string_view hex) const override;
+    boost::optional<std::string> convert_json_to_bin(const Json::Value& value) const override;
+    string_view get_type_name() const override { return type_name; }
+};
+
+}  // namespace orx::parameters

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "parameter_config/descriptor.hpp"
+
+namespace orx::parameters {
+
+// "OBJECT": one record; the value is a JSON object with one member per field.
+class descriptor_object : public descriptor {
+public:
+    static const std::string type_name;
+
+    using descriptor::descriptor;
+
+    boost::optional<Json::Value> convert_bin_to_json(string_view hex) const override;
+    boost::optional<std::string> convert_json_to_bin(const Json::Value& value) const override;
+    string_view get_type_name() const override { return type_name; }
+};
+
+}  // namespace orx::parameters
