@@ -81,7 +81,10 @@ INSTANTIATE_TEST_SUITE_P(byte_slice_var_list, conversions, ::testing::Values(
     nothing_to_hex(slice(R"("5","3","a","b")"), R"("b")"),
     nothing_to_json(slice(R"("0","8","a","b")"), "01"),
     nothing_to_hex(slice(R"("0","8","a","b")"), R"("b")"),
-    nothing_to_hex(slice(R"("-1","2","a","b")"), R"("b")")));
+    nothing_to_hex(slice(R"("-1","2","a","b")"), R"("b")"),
+    // Only as many words as the range has codes can be sent.
+    to_hex(slice(R"("6","7","a","b","c","d","e")"), R"("d")", "C0"),
+    nothing_to_hex(slice(R"("6","7","a","b","c","d","e")"), R"("e")")));
 
 }  // namespace
 }  // namespace orx::parameters::test
