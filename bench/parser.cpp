@@ -3,7 +3,7 @@
 
 #include "gateway_message_parser.hpp"
 
-#include <core/system_log.hpp>
+#include "silent_log.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -33,13 +33,6 @@ void* operator new(std::size_t size) {
 
 
 namespace {
-
-struct silent_log : orx::libs::core::system_log {
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
 
 // A frame of `length` hex characters: 6-byte time stamp, then a data section of
 // length - 20 characters beginning with a heartbeat code.

@@ -4,7 +4,7 @@
 #include "converter.hpp"
 
 #include <core/json.hpp>
-#include <core/system_log.hpp>
+#include "silent_log.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -12,13 +12,6 @@
 #include <string>
 
 namespace {
-
-struct silent_log : orx::libs::core::system_log {
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
 
 struct rendering_handler : orx::processed_messages_handler {
     void on_message(const orx::binary_message& message) override { benchmark::DoNotOptimize(message.m_hex.data()); }

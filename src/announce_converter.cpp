@@ -1,6 +1,5 @@
 #include "announce_converter.hpp"
 
-#include "obsolete_converter.hpp"
 #include "payload_fields.hpp"
 
 namespace orx {
@@ -20,12 +19,7 @@ void announce_converter::convert(libs::core::timestamp ts, const boost::string_v
     data["y"] = read_field<int32_t>(payload, 31);
     data["z"] = read_field<int16_t>(payload, 37);
 
-    json document;
-    document["ts"] = document_time(ts);
-    document["type"] = "announce";
-    document["mac"] = shrink_mac(payload.substr(bytes(7u)));
-    document["data"] = std::move(data);
-    m_processed_messages.on_message("event", document);
+    m_processed_messages.on_message("event", node_event(ts, "announce", payload, std::move(data)));
 }
 
 }  // namespace orx

@@ -1,7 +1,6 @@
 #include "heartbeat_converter.hpp"
 
 #include "node_type.hpp"
-#include "obsolete_converter.hpp"
 #include "payload_fields.hpp"
 
 namespace orx {
@@ -30,12 +29,7 @@ void heartbeat_converter::convert(libs::core::timestamp ts, const boost::string_
     fields["sl_z"] = read_field<int16_t>(data, 35);
     fields["z"] = read_field<int16_t>(data, 37);
 
-    json document;
-    document["ts"] = document_time(ts);
-    document["type"] = "heartbeat";
-    document["mac"] = shrink_mac(data.substr(bytes(7u)));
-    document["data"] = std::move(fields);
-    m_processed_messages.on_message("event", document);
+    m_processed_messages.on_message("event", node_event(ts, "heartbeat", data, std::move(fields)));
 }
 
 }  // namespace orx

@@ -141,22 +141,24 @@ INSTANTIATE_TEST_SUITE_P(
         frame_case{"bad_z", with(&node_payload::z, "FFF "), "raises"}),
     case_name);
 
+const node_payload announce_base = [] {
+    node_payload p;
+    p.code = "010F";
+    return p;
+}();
+
 const std::string an = R"({"sublocation_id":5,"x":100,"y":-200,"z":-2})";
 
 INSTANTIATE_TEST_SUITE_P(
     payloads, announce,
     ::testing::Values(
-        frame_case{"length_94", with(&node_payload::code, "010F"), an},
-        frame_case{"length_93", with(&node_payload::code, "010F").substr(0, 93), ""},
+        frame_case{"length_94", announce_base.text(), an},
+        frame_case{"length_93", announce_base.text().substr(0, 93), ""},
         frame_case{"length_120", with(&node_payload::code, "010F", long_heartbeat), an},
         frame_case{"code_0104_is_a_heartbeat", node_payload{}.text(), ""},
         frame_case{"code_010E", with(&node_payload::code, "010E"), ""},
-        frame_case{"x_smallest_z_minus_two", [] {
-                       node_payload p;
-                       p.code = "010F";
-                       p.x = "80000000";
-                       return p.text();
-                   }(), R"({"sublocation_id":5,"x":-2147483648,"y":-200,"z":-2})"},
+        frame_case{"x_smallest_z_minus_two", with(&node_payload::x, "80000000", announce_base),
+                   R"({"sublocation_id":5,"x":-2147483648,"y":-200,"z":-2})"},
         frame_case{"no_frequency_type_or_sl_z_read", [] {
                        node_payload p;
                        p.code = "010F";
@@ -173,30 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
                        p.tail = std::string(16, 'z');
                        return p.text();
                    }(), an},
-        frame_case{"bad_sublocation", [] {
-                       node_payload p;
-                       p.code = "010F";
-                       p.c12_13 = "0Z";
-                       return p.text();
-                   }(), "raises"},
-        frame_case{"bad_x", [] {
-                       node_payload p;
-                       p.code = "010F";
-                       p.x = "+0000001";
-                       return p.text();
-                   }(), "raises"},
-        frame_case{"bad_y", [] {
-                       node_payload p;
-                       p.code = "010F";
-                       p.y = "0000000.";
-                       return p.text();
-                   }(), "raises"},
-        frame_case{"bad_z", [] {
-                       node_payload p;
-                       p.code = "010F";
-                       p.z = "FFFH";
-                       return p.text();
-                   }(), "raises"}),
+        frame_case{"bad_sublocation", with(&node_payload::c12_13, "0Z", announce_base), "raises"},
+        frame_case{"bad_x", with(&node_payload::x, "+0000001", announce_base), "raises"},
+        frame_case{"bad_y", with(&node_payload::y, "0000000.", announce_base), "raises"},
+        frame_case{"bad_z", with(&node_payload::z, "FFFH", announce_base), "raises"}),
     case_name);
 
 }  // namespace
