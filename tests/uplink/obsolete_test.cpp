@@ -61,6 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         mac_case{"length_16_positions", positional("0011", 16), "001145ABCDEF"},
         mac_case{"length_17_odd", positional("0011", 17), "001145ABCDEF"},
         mac_case{"length_21_0103_last_8_bytes", positional("0103", 21), "456789EFGHIJ"},
+        mac_case{"length_24_0103_from_6", positional("0103", 24), "6789ABGHIJKL"},
         mac_case{"length_25_0103_from_6", positional("0103", 25), "6789ABGHIJKL"},
         mac_case{"length_25_other_last_8_bytes", positional("0105", 25), "89ABCDIJKLMN"},
         mac_case{"length_29_0104_last_8_bytes", positional("0104", 29), "CDEFGHMNOPQR"},
