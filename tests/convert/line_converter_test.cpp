@@ -1,5 +1,5 @@
-// The per-line part of tarnwick-convert, in process: what counts as a line and
-// how failures are numbered.
+// The per-line part of tarnwick-convert, in process: which lines count and how
+// failures are numbered.
 
 #include "line_converter.hpp"
 
@@ -14,19 +14,6 @@
 
 namespace orx::test {
 namespace {
-
-TEST(trim_line, drops_blanks_tabs_and_carriage_returns_around) {
-    struct trim_case {
-        std::string line;
-        std::string text;
-    };
-    const trim_case cases[] = {
-        {"", ""},          {" \t\r", ""},          {"0006\r", "0006"},     {"\t 0006 \r", "0006"},
-        {"00 06", "00 06"}, {"{\"a\": 1} \r", "{\"a\": 1}"}, {"\r\r0006\r\r", "0006"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(trim_line(c.line), c.text) << '"' << c.line << '"';
-}
 
 struct silent_log : libs::core::system_log {
     void open(const char*, int, int) override {}
@@ -58,16 +45,6 @@ TEST_F(lines, numbers_every_line_and_counts_failures) {
                               "line 5: json: '\\{', parse error: '[\\s\\S]+?'\n"
                               "line 6: [^\n]* check failed: _buffer\\.size\\(\\) >= bytes\\( 2u \\)\n");
     EXPECT_TRUE(std::regex_match(errors.str(), expected)) << errors.str();
-}
-
-TEST_F(lines, writes_documents_as_published) {
-    converter.on_message("event", Json::Value(Json::objectValue));
-    converter.on_message(binary_message{"080E00"});
-    Json::Value document;
-    document["z"] = 1;
-    document["a"] = "x y";
-    converter.on_message("obsolete", document);
-    EXPECT_EQ(output.str(), "~event {}\n080E00\n~obsolete {\"a\":\"x y\",\"z\":1}\n");
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -74,25 +73,6 @@ TEST_F(dispatch, other_codes_yield_only_obsolete) {
         convert(gateway_frame(seconds, millis, with(&node_payload::code, code)));
         EXPECT_THAT(handler.topics(), ElementsAre("obsolete")) << code;
     }
-}
-
-TEST_F(dispatch, lower_case_frame_converts_as_upper_case) {
-    auto frame = gateway_frame(seconds, millis, with(&node_payload::y, "ffffff38"));
-    std::transform(frame.begin(), frame.end(), frame.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
-    convert(frame);
-    const auto lower_documents = handler.documents;
-    handler.documents.clear();
-
-    convert(gateway_frame(seconds, millis, node_payload{}.text()));
-    ASSERT_EQ(lower_documents.size(), 2u);
-    EXPECT_EQ(lower_documents[0].text, handler.documents[0].text);
-    EXPECT_EQ(lower_documents[1].text, handler.documents[1].text);
-}
-
-TEST_F(dispatch, frame_the_parser_refuses_yields_nothing) {
-    const auto frame = gateway_frame(seconds, millis, node_payload{}.text()) + "g";
-    EXPECT_THROW(convert(frame), libs::core::exception);
-    EXPECT_THAT(handler.documents, IsEmpty());
 }
 
 // An output that fails on the first document: the failure leaves the converter
