@@ -1,0 +1,25 @@
+#include "announce_converter.hpp"
+
+#include "payload_fields.hpp"
+
+namespace orx {
+
+announce_converter::announce_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
+    : m_logger(logger), m_processed_messages(processed_messages) {}
+
+void announce_converter::convert(const Json::Value& /*request*/) const {}
+
+void announce_converter::convert(libs::core::timestamp ts, const boost::string_view& payload) const {
+    if (payload.size() < bytes(47u) || !payload.starts_with("010F"))
+        return;
+
+    json data;
+    data["sublocation_id"] = read_field<uint8_t>(payload, 6);
+    data["x"] = read_field<int32_t>(payload, 27);
+    data["y"] = read_field<int32_t>(payload, 31);
+    data["z"] = read_field<int16_t>(payload, 37);
+
+    m_processed_messages.on_message("event", node_event(ts, "announce", payload, std::move(data)));
+}
+
+}  // namespace orx

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "processed_messages_handler.hpp"
+
+#include <core/logger.hpp>
+#include <core/timestamp.hpp>
+
+#include <json/value.h>
+
+#include <boost/utility/string_view.hpp>
+
+namespace orx {
+
+// Heartbeat frames (code 0104): a node's type, configured position and position
+// report rate, published as a "heartbeat" document under the topic "event".
+class heartbeat_converter {
+public:
+    heartbeat_converter(libs::core::logger& logger, processed_messages_handler& processed_messages);
+
+    void convert(const Json::Value& request) const;
+    void convert(libs::core::timestamp ts, const boost::string_view& data) const;
+
+private:
+    libs::core::logger& m_logger;
+    processed_messages_handler& m_processed_messages;
+};
+
+}  // namespace orx
