@@ -2,6 +2,7 @@
 
 #include "converter_utils.hpp"
 #include "generic_frame.hpp"
+#include "node_type.hpp"
 
 #include <core/exception.hpp>
 
@@ -15,18 +16,17 @@ namespace {
 constexpr uint16_t configuration_command = 0x00CF;
 constexpr const char* configuration_marker = "1E";
 
-// The node types in the order of their codes 1 to 6, as the heartbeat reports them.
-constexpr std::array<const char*, 6> node_type_texts = {"FIXED", "MOBILE", "CONF_PENDING",
-                                                        "BRIDGE", "TDOA_MOBILE", "ASSET"};
 // Code of a node type text the service does not know.
 constexpr unsigned conf_pending_code = 3;
 
+// The code the heartbeat carries for the node type named by the text (any case):
+// the enumerator's value + 1.
 unsigned node_type_code(std::string text) {
     const std::locale locale;
     for (auto& c : text)
         c = std::toupper(c, locale);
-    for (std::size_t i = 0; i < node_type_texts.size(); ++i)
-        if (text == node_type_texts[i])
+    for (int32_t i = 0; i < static_cast<int32_t>(node_type::_count); ++i)
+        if (text == to_string(static_cast<node_type>(i)))
             return static_cast<unsigned>(i + 1);
     return conf_pending_code;
 }

@@ -3,6 +3,7 @@
 #include "announce_converter.hpp"
 #include "binary_message.hpp"
 #include "gateway_message_parser.hpp"
+#include "generic_request_converter.hpp"
 #include "heartbeat_converter.hpp"
 #include "obsolete_converter.hpp"
 #include "parameter_config/config.hpp"
@@ -13,15 +14,6 @@
 #include <json/value.h>
 
 #include <cstdint>
-
-// MERGE POINT: the generic request converter (generic frames uplink, every JSON
-// request downlink) is the fourth converter. Dispatch compiles it in as soon as
-// its header is part of the tree; until then frames of code 010E yield only their
-// "obsolete" document and requests are checked but go nowhere.
-#if __has_include("generic_request_converter.hpp")
-#include "generic_request_converter.hpp"
-#define TARNWICK_HAS_GENERIC_REQUEST_CONVERTER 1
-#endif
 
 namespace orx {
 
@@ -47,9 +39,7 @@ private:
     announce_converter m_announce_converter;
     heartbeat_converter m_heartbeat_converter;
     obsolete_converter m_obsolete_converter;
-#ifdef TARNWICK_HAS_GENERIC_REQUEST_CONVERTER
     generic_request_converter m_generic_request_converter;
-#endif
 };
 
 }  // namespace orx

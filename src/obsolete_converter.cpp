@@ -1,15 +1,10 @@
 #include "obsolete_converter.hpp"
 
+#include "mac.hpp"
+
 #include "payload_fields.hpp"
 
 namespace orx {
-
-std::string shrink_mac(boost::string_view address) {
-    std::string mac(address.substr(0, 6));
-    const auto tail = address.substr(10, 6);
-    mac.append(tail.data(), tail.size());
-    return mac;
-}
 
 obsolete_converter::obsolete_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
     : m_logger(logger), m_processed_messages(processed_messages) {}

@@ -7,16 +7,13 @@
 
 #include <json/value.h>
 
+#include "mac.hpp"
+
 #include <boost/utility/string_view.hpp>
 
 #include <string>
 
 namespace orx {
-
-// The 12-character MAC text of an 8-byte node address: the address text without
-// its characters 6 to 9 (0011223344556677 gives 001122556677), copied unchanged.
-// The view must hold at least 10 characters, else std::out_of_range is raised.
-std::string shrink_mac(boost::string_view address);
 
 // Republishes every uplink message but position reports in raw form: topic
 // "obsolete", the payload's hex text with the time stamp and the sender's MAC.

@@ -165,7 +165,7 @@ TEST(tarnwick_convert, debug_mode_also_writes_log_lines_to_standard_error) {
     const auto debug = convert(request + "\n", {"-d"});
     EXPECT_EQ(debug.exit_status, 0);
     EXPECT_THAT(debug.out, IsEmpty());
-    EXPECT_THAT(debug.err, HasSubstr("'001122AABBCG'"));
+    EXPECT_THAT(debug.err, HasSubstr("\"001122AABBCG\""));
     EXPECT_THAT(debug.err, Not(HasSubstr("line 1: ")));
 }
 
