@@ -8,6 +8,28 @@ namespace orx {
 
 using libs::core::exception;
 
+namespace {
+
+// Each character's upper-case form when it is accepted as a hex digit (a decimal
+// digit, or a letter that is 'A' to 'F' once its 0x20 bit is cleared), else 0.
+struct upper_hex_table {
+    constexpr upper_hex_table() : table() {
+        for (int c = 0; c < 256; ++c) {
+            const int upper = c & ~0x20;
+            if (c >= '0' && c <= '9')
+                table[c] = static_cast<char>(c);
+            else if (upper >= 'A' && upper <= 'F')
+                table[c] = static_cast<char>(upper);
+        }
+    }
+    constexpr char operator[](unsigned char c) const { return table[c]; }
+    char table[256];
+};
+
+constexpr upper_hex_table upper_hex_digit;
+
+}  // namespace
+
 boost::optional<uint16_t> gateway_message_parser::get_size(const string_view& _buffer) const {
     CORE_CHECK(_buffer.size() >= bytes( 2u ));
     return parse_number<uint16_t>(_buffer);
@@ -33,17 +55,14 @@ boost::optional<gateway_message_parser::data> gateway_message_parser::get_data(c
 }
 
 gateway_message_parser::gateway_message gateway_message_parser::parse(const binary_message& message) const {
-    auto validated = std::make_unique<std::string>();
-    validated->reserve(message.m_hex.size());
+    // One allocation for the string object, one for its characters, written in place.
+    auto validated = std::make_unique<std::string>(message.m_hex.size(), '\0');
+    char* out = &(*validated)[0];
     for (const char c : message.m_hex) {
-        if (c >= '0' && c <= '9') {
-            validated->push_back(c);
-            continue;
-        }
-        const char upper = static_cast<char>(c & ~0x20);
-        if (upper < 'A' || upper > 'F')
+        const char upper = upper_hex_digit[static_cast<unsigned char>(c)];
+        if (upper == 0)
             throw exception("The message contain non-hex chars", CORE_CURRENT_LOCATION);
-        validated->push_back(upper);
+        *out++ = upper;
     }
 
     const string_view text(*validated);
