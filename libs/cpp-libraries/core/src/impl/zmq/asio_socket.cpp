@@ -19,6 +19,11 @@ namespace {
 // when the shared context is terminated.
 constexpr int close_linger_ms = 1000;
 
+// Parts delivered in one turn of the loop before its other handlers run: a busy
+// socket cannot starve the rest, and the loop's own bookkeeping (a look at the
+// reactor each turn) is shared by several parts.
+constexpr int parts_per_turn = 16;
+
 // Ports tried by "!" and by a range that leaves its bounds out.
 constexpr int first_dynamic_port = 0xC000;
 constexpr int last_dynamic_port = 0xFFFF;
@@ -170,18 +175,40 @@ struct socket_state : std::enable_shared_from_this<socket_state> {
         });
     }
 
+    // One turn: delivers parts, one per pending receive, while receives are
+    // renewed from their handlers, up to a budget; then the loop's other
+    // handlers get their turn before the next one.
     void perform() {
-        if (!m_handler || m_handle == nullptr)
-            return;
-        message part;
-        if (zmq_msg_recv(part.handle(), m_handle, ZMQ_DONTWAIT) >= 0)
-            return complete({}, part);
-        const auto error = last_error();
-        if (error.value() != EAGAIN && error.value() != EINTR)
-            return complete(error, part);
-        if (input_pending())
-            return schedule_check();
-        wait_for_input();
+        m_performing = true;
+        try {
+            perform_turn();
+        } catch (...) {
+            // A handler threw; a receive it renewed must still be served.
+            m_performing = false;
+            if (m_handler)
+                schedule_check();
+            throw;
+        }
+        m_performing = false;
+    }
+
+    void perform_turn() {
+        for (int delivered = 0; m_handler && m_handle != nullptr; ++delivered) {
+            // A stopped loop returns after this handler; the rest waits for its next run.
+            if (delivered == parts_per_turn || m_io_context.stopped())
+                return schedule_check();
+            message part;
+            if (zmq_msg_recv(part.handle(), m_handle, ZMQ_DONTWAIT) >= 0) {
+                complete({}, part);
+                continue;
+            }
+            const auto error = last_error();
+            if (error.value() != EAGAIN && error.value() != EINTR)
+                return complete(error, part);
+            if (input_pending())
+                return schedule_check();
+            return wait_for_input();
+        }
     }
 
     void complete(const boost::system::error_code& error, message& part) {
@@ -203,8 +230,14 @@ struct socket_state : std::enable_shared_from_this<socket_state> {
                                 });
     }
 
+    // A receive renewed while a turn runs is served by that turn.
+    void request_check() {
+        if (!m_performing)
+            schedule_check();
+    }
+
     void after_operation() {
-        if (m_handler && !m_check_posted && input_pending())
+        if (m_handler && !m_performing && !m_check_posted && input_pending())
             schedule_check();
     }
 
@@ -216,6 +249,7 @@ struct socket_state : std::enable_shared_from_this<socket_state> {
     asio_socket::receive_handler m_handler;
     bool m_waiting = false;
     bool m_check_posted = false;
+    bool m_performing = false;
 };
 
 }  // namespace detail
@@ -362,7 +396,7 @@ void asio_socket::async_receive(receive_handler handler) {
     if (s.m_handler)
         return post_completion(s.m_io_context, std::move(handler), boost::asio::error::already_started);
     s.m_handler = std::move(handler);
-    s.schedule_check();
+    s.request_check();
 }
 
 void asio_socket::cancel(boost::system::error_code& error) {
