@@ -135,22 +135,31 @@ TEST_F(timers, late_tick_is_called_once_and_keeps_the_grid) {
     EXPECT_LE(ticks[1].first, first_handled + period);
 }
 
-TEST_F(timers, periodic_restart_after_stop_waits_one_period) {
-    constexpr auto period = 30ms;
+// A periodic timer started again after its first tick, and its next period.
+struct new_grid_case {
+    std::string name;
+    std::function<void(core::periodic_timer&)> start_again;
+    std::chrono::milliseconds next_period;
+};
+
+class periodic_new_grids : public timers, public ::testing::WithParamInterface<new_grid_case> {};
+
+TEST_P(periodic_new_grids, start_one_period_after_the_call) {
+    const auto& c = GetParam();
     std::vector<time_point> ticks;
-    time_point restart_before{}, restart_after{};
+    time_point before{}, after{};
     core::periodic_timer::ptr periodic;
     periodic = m_loop->create_periodic_timer(
-        period, "restart",
+        20ms, "again",
         [&](time_point at) {
             ticks.push_back(at);
             if (ticks.size() == 1) {
                 periodic->stop();
                 m_loop->post(
                     [&] {
-                        restart_before = now();
-                        periodic->restart();
-                        restart_after = now();
+                        before = now();
+                        c.start_again(*periodic);
+                        after = now();
                     },
                     CORE_CURRENT_LOCATION);
             } else {
@@ -160,29 +169,15 @@ TEST_F(timers, periodic_restart_after_stop_waits_one_period) {
         CORE_CURRENT_LOCATION);
     EXPECT_TRUE(run_loop());
     ASSERT_EQ(ticks.size(), 2u);
-    EXPECT_GE(ticks[1], restart_before + period);
-    EXPECT_LE(ticks[1], restart_after + period);
+    EXPECT_GE(ticks[1], before + c.next_period);
+    EXPECT_LE(ticks[1], after + c.next_period);
 }
 
-TEST_F(timers, periodic_reset_starts_a_grid_of_the_new_period) {
-    std::vector<time_point> ticks;
-    time_point reset_before{}, reset_after{};
-    auto periodic = m_loop->create_periodic_timer(
-        10s, "reset", [&](time_point at) {
-            ticks.push_back(at);
-            if (ticks.size() == 2)
-                m_loop->stop();
-        },
-        CORE_CURRENT_LOCATION);
-    reset_before = now();
-    periodic->reset(20ms);
-    reset_after = now();
-    EXPECT_TRUE(run_loop());
-    ASSERT_EQ(ticks.size(), 2u);
-    EXPECT_GE(ticks[0], reset_before + 20ms);
-    EXPECT_LE(ticks[0], reset_after + 20ms);
-    EXPECT_EQ((ticks[1] - ticks[0]) % 20ms, std::chrono::nanoseconds::zero());
-}
+INSTANTIATE_TEST_SUITE_P(
+    calls, periodic_new_grids,
+    ::testing::Values(new_grid_case{"restart", [](auto& p) { p.restart(); }, 20ms},
+                      new_grid_case{"reset_to_a_longer_period", [](auto& p) { p.reset(50ms); }, 50ms}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(timers, expire_now_fires_at_once_and_does_nothing_when_stopped) {
     std::vector<time_point> ticks;

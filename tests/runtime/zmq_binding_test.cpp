@@ -13,7 +13,6 @@ namespace {
 
 namespace zmq = core::zmq;
 using ::testing::ElementsAre;
-using ::testing::UnorderedElementsAre;
 
 class zmq_binding : public loop_test {
 protected:
@@ -86,23 +85,6 @@ TEST_F(zmq_binding, cancelled_receive_completes_once_as_aborted) {
     EXPECT_EQ(late.string_view(), "late");
 }
 
-TEST_F(zmq_binding, second_pending_receive_is_refused) {
-    auto [a, b] = connected_pair("twice");
-    std::vector<std::string> completions;
-    auto record = [&](const boost::system::error_code& error, zmq::message& part) {
-        completions.push_back(error ? error.message() : part.string_view().to_string());
-        if (completions.size() == 2)
-            m_loop->stop();
-    };
-    a.async_receive(record);
-    a.async_receive(record);
-    zmq::message one("one");
-    b.send(one);
-    EXPECT_TRUE(run_loop());
-    EXPECT_THAT(completions, UnorderedElementsAre(
-                                 boost::system::error_code(boost::asio::error::already_started).message(), "one"));
-}
-
 TEST_F(zmq_binding, sockets_closed_with_a_receive_pending_leave_the_descriptors_alone) {
     for (int round = 0; round < 50; ++round) {
         zmq::asio_socket s(io(), ZMQ_PULL);
@@ -127,7 +109,7 @@ TEST_F(zmq_binding, sockets_closed_with_a_receive_pending_leave_the_descriptors_
 struct port_form {
     std::string name;
     std::string port;  // the port field after "tcp://127.0.0.1:"
-    int first;
+    int first;         // the range the bound port lies in; 0: the form is refused as EINVAL
     int last;
 };
 
@@ -136,7 +118,13 @@ class zmq_bind_ports : public zmq_binding, public ::testing::WithParamInterface<
 TEST_P(zmq_bind_ports, pick_a_port_of_their_range) {
     const auto& c = GetParam();
     zmq::asio_socket s(io(), ZMQ_PULL);
-    s.bind("tcp://127.0.0.1:" + c.port);
+    boost::system::error_code error;
+    s.bind("tcp://127.0.0.1:" + c.port, error);
+    if (c.first == 0) {
+        EXPECT_EQ(error.value(), EINVAL);
+        return;
+    }
+    ASSERT_FALSE(error) << error.message();
     std::string bound;
     s.get_option(ZMQ_LAST_ENDPOINT, bound);
     const int port = std::stoi(bound.substr(bound.rfind(':') + 1));
@@ -151,17 +139,13 @@ INSTANTIATE_TEST_SUITE_P(forms, zmq_bind_ports,
                                            port_form{"random_of_range", "![50100-50140]", 50100, 50140},
                                            port_form{"bare_range", "[50100-50140]", 50100, 50140},
                                            port_form{"open_end", "*[60000-]", 60000, 65535},
-                                           port_form{"open_start", "![-50000]", 49152, 50000}),
+                                           port_form{"open_start", "![-50000]", 49152, 50000},
+                                           port_form{"reversed", "*[50140-50100]", 0, 0},
+                                           port_form{"not_a_number", "![x-50100]", 0, 0},
+                                           port_form{"beyond_the_last_port", "*[1-70000]", 0, 0},
+                                           port_form{"no_dash", "*[50100]", 0, 0},
+                                           port_form{"unclosed", "![50100-50140", 0, 0}),
                          [](const auto& info) { return info.param.name; });
-
-TEST_F(zmq_binding, malformed_port_ranges_are_invalid_arguments) {
-    for (const char* port : {"*[50140-50100]", "![x-50100]", "*[1-70000]", "*[50100]", "![50100-50140"}) {
-        zmq::asio_socket s(io(), ZMQ_PULL);
-        boost::system::error_code error;
-        s.bind(std::string("tcp://127.0.0.1:") + port, error);
-        EXPECT_EQ(error.value(), EINVAL) << port;
-    }
-}
 
 TEST_F(zmq_binding, range_whose_ports_are_all_taken_is_in_use) {
     zmq::asio_socket holder(io(), ZMQ_PULL);

@@ -144,19 +144,6 @@ TEST_F(zmq_socket, bound_push_without_peer_does_not_wait) {
     EXPECT_FALSE(pusher->try_send(text("x")));
 }
 
-TEST_F(zmq_socket, try_send_queues_when_a_peer_is_there) {
-    auto puller = m_loop->get_zmq().bind(socket_type::pull, endpoint("peer"));
-    auto pusher = m_loop->get_zmq().connect(socket_type::push, endpoint("peer"));
-    std::string received;
-    puller->set_receive_callback([&](zmq::message& part) {
-        received = part.string_view().to_string();
-        m_loop->stop();
-    });
-    EXPECT_TRUE(pusher->try_send(text("queued")));
-    EXPECT_TRUE(run_loop());
-    EXPECT_EQ(received, "queued");
-}
-
 struct open_failure {
     std::string name;
     bool bind;

@@ -323,8 +323,11 @@ void asio_socket::connect(const std::string& endpoint) {
 }
 
 void asio_socket::set_option(int option, const void* value, std::size_t size) {
-    if (zmq_setsockopt(state().m_handle, option, value, size) != 0)
-        throw boost::system::system_error(last_error(), "zmq_setsockopt");
+    auto& s = state();
+    const int result = zmq_setsockopt(s.m_handle, option, value, size);
+    const auto error = result != 0 ? last_error() : boost::system::error_code();
+    s.after_operation();
+    throw_on(error, "zmq_setsockopt");
 }
 
 void asio_socket::get_option(int option, int& value) {
@@ -347,19 +350,29 @@ void asio_socket::get_option(int option, std::string& value) {
     value.assign(buffer, size);
 }
 
-std::size_t asio_socket::send(message& part, int flags, boost::system::error_code& error) {
-    if (!m_state) {
+namespace {
+
+// A send or a receive of one part, retried when a signal interrupts it, and
+// followed by the look at ZMQ_EVENTS that a pending receive needs.
+std::size_t transfer(detail::socket_state* state, int (*operation)(zmq_msg_t*, void*, int), message& part, int flags,
+                     boost::system::error_code& error) {
+    if (state == nullptr) {
         error = boost::asio::error::bad_descriptor;
         return 0;
     }
-    auto& s = *m_state;
     int result;
     do
-        result = zmq_msg_send(part.handle(), s.m_handle, flags);
+        result = operation(part.handle(), state->m_handle, flags);
     while (result < 0 && zmq_errno() == EINTR);
     error = result < 0 ? last_error() : boost::system::error_code();
-    s.after_operation();
+    state->after_operation();
     return result < 0 ? 0 : static_cast<std::size_t>(result);
+}
+
+}  // namespace
+
+std::size_t asio_socket::send(message& part, int flags, boost::system::error_code& error) {
+    return transfer(m_state.get(), zmq_msg_send, part, flags, error);
 }
 
 std::size_t asio_socket::send(message& part, int flags) {
@@ -370,18 +383,7 @@ std::size_t asio_socket::send(message& part, int flags) {
 }
 
 std::size_t asio_socket::receive(message& part, int flags, boost::system::error_code& error) {
-    if (!m_state) {
-        error = boost::asio::error::bad_descriptor;
-        return 0;
-    }
-    auto& s = *m_state;
-    int result;
-    do
-        result = zmq_msg_recv(part.handle(), s.m_handle, flags);
-    while (result < 0 && zmq_errno() == EINTR);
-    error = result < 0 ? last_error() : boost::system::error_code();
-    s.after_operation();
-    return result < 0 ? 0 : static_cast<std::size_t>(result);
+    return transfer(m_state.get(), zmq_msg_recv, part, flags, error);
 }
 
 std::size_t asio_socket::receive(message& part, int flags) {
