@@ -1,0 +1,111 @@
+#include "socket_impl.hpp"
+
+#include "core/exception.hpp"
+#include "core/scope_guard.hpp"
+
+#include <boost/system/system_error.hpp>
+
+namespace orx::libs::core::zmq {
+
+namespace {
+
+int zmq_type(socket::type socket_type) {
+    switch (socket_type) {
+        case socket::type::push: return ZMQ_PUSH;
+        case socket::type::pull: return ZMQ_PULL;
+        case socket::type::pub: return ZMQ_PUB;
+        case socket::type::req: return ZMQ_REQ;
+        case socket::type::rep: return ZMQ_REP;
+    }
+    return -1;
+}
+
+using attach_function = void (asio_socket::*)(const std::string&, boost::system::error_code&);
+
+// Opens a socket and binds or connects it; the socket is closed again when that fails.
+socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
+                 const std::string& endpoint, attach_function attach, const char* what, source_location location) {
+    boost::system::error_code error;
+    try {
+        asio_socket opened(io_context, zmq_type(socket_type));
+        (opened.*attach)(endpoint, error);
+        if (!error)
+            return std::make_unique<socket_impl>(std::move(opened), logger);
+    } catch (const boost::system::system_error& e) {
+        error = e.code();
+    }
+    throw exception(std::string(what) + endpoint + ": " + zmq_strerror(error.value()), location);
+}
+
+}  // namespace
+
+socket::ptr socket_impl::connect(type socket_type, boost::asio::io_context& io_context,
+                                 const component_logger& logger, std::string endpoint) {
+    return open(socket_type, io_context, logger, endpoint, &asio_socket::connect, "zmq::socket_impl::connect to ",
+                CORE_CURRENT_LOCATION);
+}
+
+socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
+                              std::string endpoint) {
+    return open(socket_type, io_context, logger, endpoint, &asio_socket::bind, "zmq::socket_impl::bind to ",
+                CORE_CURRENT_LOCATION);
+}
+
+socket_impl::socket_impl(asio_socket socket, const component_logger& logger)
+    : m_socket(std::move(socket)), m_logger(logger), m_data(std::make_shared<shared_data>()) {}
+
+socket_impl::~socket_impl() {
+    m_data->m_socket_alive = false;
+    boost::system::error_code error;
+    m_socket.cancel(error);
+    if (error)
+        m_logger.log_error(error, CORE_CURRENT_LOCATION);
+    m_data.reset();
+    m_socket.close();
+}
+
+void socket_impl::set_receive_callback(callback cb) {
+    const bool first = !m_data->m_receive_callback;
+    m_data->m_receive_callback = std::move(cb);
+    if (first)
+        setup_receive();
+}
+
+void socket_impl::setup_receive() {
+    m_socket.async_receive([data = m_data, this](const boost::system::error_code& error, message& part) {
+        if (!data->m_socket_alive || error)
+            return;
+        // The next receive is queued however the callback ends, also when it throws.
+        auto next = execute_on_scope_exit([&data, this]() {
+            if (data->m_socket_alive)
+                setup_receive();
+        });
+        // A copy: the callback may replace itself or destroy the socket.
+        auto receive_callback = data->m_receive_callback;
+        receive_callback(part);
+    });
+}
+
+void socket_impl::send(message part) { send(std::move(part), flags::none); }
+
+void socket_impl::send(message part, flags send_flags) { m_socket.send(part, static_cast<int>(send_flags)); }
+
+bool socket_impl::try_send(message part) { return try_send(std::move(part), flags::none); }
+
+bool socket_impl::try_send(message part, flags send_flags) {
+    boost::system::error_code error;
+    m_socket.send(part, static_cast<int>(send_flags) | ZMQ_DONTWAIT, error);
+    if (error == boost::system::errc::resource_unavailable_try_again)
+        return false;
+    if (error)
+        throw boost::system::system_error(error, "zmq::socket_impl::try_send");
+    return true;
+}
+
+message socket_impl::receive_more() {
+    message part;
+    m_socket.receive(part);
+    return part;
+}
+
+}  // namespace orx::libs::core::zmq

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/zmq/socket.hpp"
+
+#include <string>
+
+namespace orx::libs::core::zmq {
+
+// Opens the sockets of one events loop. Failures raise orx::libs::core::exception
+// ("zmq::socket_impl::connect to <endpoint>: <reason>", or "bind to").
+class manager {
+public:
+    virtual ~manager() = default;
+    virtual socket::ptr connect(socket::type type, std::string endpoint) = 0;
+    virtual socket::ptr bind(socket::type type, std::string endpoint) = 0;
+};
+
+}  // namespace orx::libs::core::zmq

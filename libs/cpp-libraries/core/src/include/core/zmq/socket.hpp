@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/zmq/message.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace orx::libs::core::zmq {
+
+enum class flags : int32_t {
+    none = 0,
+    sndmore = ZMQ_SNDMORE,  // more parts of the same message follow
+};
+
+// One ZeroMQ socket on an events loop: received parts go to a callback on the
+// loop's thread, sends are synchronous.
+class socket {
+public:
+    enum class type : int32_t { push = 0, pull = 1, pub = 2, req = 3, rep = 4 };
+    using flags = zmq::flags;
+    using callback = std::function<void(message&)>;
+    using ptr = std::unique_ptr<socket>;
+
+    virtual ~socket() = default;
+
+    // The first call starts receiving; later calls only replace the callback.
+    virtual void set_receive_callback(callback cb) = 0;
+
+    // Waits while the socket cannot take the part; failures throw
+    // boost::system::system_error.
+    virtual void send(message part) = 0;
+    virtual void send(message part, flags send_flags) = 0;
+
+    // Never waits: false when the socket cannot take the part at once (no peer,
+    // full queue); other failures throw. The part is consumed either way.
+    virtual bool try_send(message part) = 0;
+    virtual bool try_send(message part, flags send_flags) = 0;
+
+    // The next part of the message being received; for use inside the callback
+    // when the part it got reports more().
+    virtual message receive_more() = 0;
+};
+
+}  // namespace orx::libs::core::zmq
