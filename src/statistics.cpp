@@ -12,7 +12,7 @@
 
 namespace orx {
 
-void statistics::document_published(boost::string_view topic) {
+void statistics::on_document_published(boost::string_view topic) {
     const auto found = m_documents.find(topic);
     if (found != m_documents.end())
         ++found->second;

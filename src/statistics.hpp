@@ -12,12 +12,12 @@ namespace orx {
 // Counts since start of what the service received, published, sent and dropped.
 class statistics {
 public:
-    void frame_received() { ++m_frames_received; }
-    void document_published(boost::string_view topic);
-    void downlink_sent() { ++m_downlink_sent; }
-    void conversion_failed() { ++m_conversion_failures; }
-    void json_parse_failed() { ++m_json_parse_failures; }
-    void tmp_output_dropped() { ++m_tmp_output_dropped; }
+    void on_frame_received() { ++m_frames_received; }
+    void on_document_published(boost::string_view topic);
+    void on_downlink_sent() { ++m_downlink_sent; }
+    void on_conversion_failed() { ++m_conversion_failures; }
+    void on_json_parse_failed() { ++m_json_parse_failures; }
+    void on_tmp_output_dropped() { ++m_tmp_output_dropped; }
 
     uint64_t frames_received() const { return m_frames_received; }
     uint64_t documents_published() const;

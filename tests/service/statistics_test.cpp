@@ -14,15 +14,15 @@ using ::testing::HasSubstr;
 
 TEST(statistics, counts_documents_by_topic) {
     orx::statistics counts;
-    counts.frame_received();
-    counts.frame_received();
-    counts.document_published("obsolete");
-    counts.document_published("event");
-    counts.document_published("obsolete");
-    counts.downlink_sent();
-    counts.conversion_failed();
-    counts.json_parse_failed();
-    counts.tmp_output_dropped();
+    counts.on_frame_received();
+    counts.on_frame_received();
+    counts.on_document_published("obsolete");
+    counts.on_document_published("event");
+    counts.on_document_published("obsolete");
+    counts.on_downlink_sent();
+    counts.on_conversion_failed();
+    counts.on_json_parse_failed();
+    counts.on_tmp_output_dropped();
     EXPECT_EQ(counts.documents_published(), 3u);
     EXPECT_EQ(counts.summary(),
               "statistics: frames received 2, documents published 3 (event 1, obsolete 2), downlink messages sent 1, "

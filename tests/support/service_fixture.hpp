@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orx::test {
@@ -47,6 +50,43 @@ struct service_configuration {
 
     std::string pidfile, debug_port, binary_input, binary_tmp_input, binary_output, binary_tmp_output, json_input,
         json_output, parameters, path;
+};
+
+// Takes the service's debug log lines as they come, so that its queue never
+// fills and its stop is not held up delivering them.
+class debug_sink {
+public:
+    explicit debug_sink(const std::string& endpoint) : m_socket(m_context, zmq::socket_type::pull) {
+        m_socket.set(zmq::sockopt::linger, 0);
+        m_socket.set(zmq::sockopt::rcvtimeo, 100);
+        m_socket.bind(endpoint);
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                zmq::message_t message;
+                if (m_socket.recv(message)) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_lines.push_back(message.to_string());
+                }
+            }
+        });
+    }
+    ~debug_sink() {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    std::vector<std::string> lines() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    zmq::context_t m_context;
+    zmq::socket_t m_socket;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+    std::thread m_thread;
 };
 
 // The peers of a running service: what a gateway and a back end would hold.

@@ -38,16 +38,18 @@ public:
                   const std::string& working_dir = "")
         : m_stderr(output_dir + "/stderr." + std::to_string(++counter())),
           m_stdout(output_dir + "/stdout." + std::to_string(counter())) {
+        // Everything the child needs is made before the fork: after it, in a process
+        // with other threads, the child may not allocate.
         std::vector<std::string> all{program};
         all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
         m_pid = fork();
         if (m_pid < 0)
             throw std::runtime_error("fork failed");
         if (m_pid == 0) {
-            std::vector<char*> argv;
-            for (auto& a : all)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
             const int err = ::open(m_stderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int out = ::open(m_stdout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(err, 2);

@@ -170,8 +170,8 @@ logger::logger(const std::string& module_name, const std::string& component_name
       m_module_name(module_name),
       m_system_log(system_log ? std::move(system_log) : system_log::create_default()),
       m_zmq_context(),
-      m_debug_socket(m_zmq_context, zmq::socket_type::push) {
-    m_debug_socket.set(zmq::sockopt::linger, 5000);
+      m_debug_socket(m_zmq_context, ::zmq::socket_type::push) {
+    m_debug_socket.set(::zmq::sockopt::linger, 5000);
     m_system_log->open(m_module_name.c_str(), 0, LOG_USER);
     set_debug(false);
     info("Starting %1%") % m_module_name;
@@ -207,8 +207,8 @@ void logger::write(int level, const std::string& system_line, const std::string&
     std::lock_guard<std::mutex> lock(m_socket_mutex);
     try {
         // A line that cannot be queued at once (no peer, full queue) is dropped.
-        (void)m_debug_socket.send(zmq::buffer(socket_line), zmq::send_flags::dontwait);
-    } catch (const zmq::error_t&) {
+        (void)m_debug_socket.send(::zmq::buffer(socket_line), ::zmq::send_flags::dontwait);
+    } catch (const ::zmq::error_t&) {
         // Other send failures are dropped too: logging never fails its caller.
     }
 }

@@ -131,9 +131,9 @@ private:
     bool m_enable_logger = true;
     std::atomic<bool> m_connected{false};
     system_log::ptr m_system_log;
-    zmq::context_t m_zmq_context;
+    ::zmq::context_t m_zmq_context;
     mutable std::mutex m_socket_mutex;
-    mutable zmq::socket_t m_debug_socket;
+    mutable ::zmq::socket_t m_debug_socket;
 };
 
 }  // namespace orx::libs::core

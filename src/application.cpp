@@ -1,0 +1,196 @@
+#include "application.hpp"
+
+#include "converter_utils.hpp"
+
+#include <core/json.hpp>
+
+#include <core/scope_guard.hpp>
+
+#include <exception>
+#include <fstream>
+
+namespace orx {
+
+namespace zmq = libs::core::zmq;
+
+namespace {
+
+// The raw output warns about dropped messages at most this often.
+constexpr std::chrono::seconds drop_warning_interval{10};
+
+// The second part of a raw message carries its length in two bytes.
+constexpr std::size_t max_raw_part = 0xFFFF;
+
+constexpr std::chrono::seconds statistics_log_period{60};
+constexpr std::chrono::seconds statistics_textfile_period{15};
+
+}  // namespace
+
+application::application(libs::core::events_loop& events_loop, const config& configuration,
+                         libs::core::logger& logger)
+    : m_logger(logger), m_events_loop(events_loop), m_config(configuration) {
+    std::ifstream parameter_file(m_config.parameters.config_file);
+    m_parameter_config = std::make_unique<parameters::config>(m_logger, parameter_file);
+    m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
+    const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
+    m_initialization_timer = m_events_loop.create_periodic_timer(
+        std::chrono::seconds(1), libs::core::periodic_timer::execute_now{}, "ititialization",
+        [this](libs::core::timer::time_point) { initialize(); }, libs::core::source_location());
+    m_statistics_timer = m_events_loop.create_periodic_timer(
+        statistics_log_period, "statistics", [this](libs::core::timer::time_point) { report_statistics(); },
+        CORE_CURRENT_LOCATION);
+    if (m_config.statistics.textfile)
+        m_textfile_timer = m_events_loop.create_periodic_timer(
+            statistics_textfile_period, libs::core::periodic_timer::execute_now{}, "statistics textfile",
+            [this](libs::core::timer::time_point) { write_statistics_textfile(); }, CORE_CURRENT_LOCATION);
+}
+
+application::~application() {
+    // Release in reverse order of the members: timers first, registry last.
+    m_textfile_timer.reset();
+    m_statistics_timer.reset();
+    m_initialization_timer.reset();
+    m_zmq_binary_input.reset();
+    m_zmq_binary_tmp_input.reset();
+    m_zmq_binary_output.reset();
+    m_zmq_binary_tmp_output.reset();
+    m_zmq_json_input.reset();
+    m_zmq_json_output.reset();
+    m_converter.reset();
+    m_parameter_config.reset();
+}
+
+void application::initialize() {
+    // Sockets created on an earlier tick stay; a failure leaves the callback and
+    // the next tick goes on from the first missing channel.
+    auto& manager = m_events_loop.get_zmq();
+    using type = zmq::socket::type;
+    if (!m_zmq_binary_input)
+        m_zmq_binary_input = manager.bind(type::pull, m_config.binary.input);
+    if (!m_zmq_binary_tmp_input)
+        m_zmq_binary_tmp_input = manager.bind(type::pull, m_config.binary.tmp_input);
+    if (!m_zmq_binary_output)
+        m_zmq_binary_output = manager.bind(type::pub, m_config.binary.output);
+    if (!m_zmq_binary_tmp_output)
+        m_zmq_binary_tmp_output = manager.connect(type::push, m_config.binary.tmp_output);
+    if (!m_zmq_json_input)
+        m_zmq_json_input = manager.bind(type::pull, m_config.json.input);
+    if (!m_zmq_json_output)
+        m_zmq_json_output = manager.bind(type::pub, m_config.json.output);
+    m_initialization_timer->stop();
+    on_start();
+}
+
+void application::on_start() {
+    m_zmq_binary_input->set_receive_callback([this](zmq::message& message) { on_binary_input(message); });
+    m_zmq_binary_tmp_input->set_receive_callback([this](zmq::message& message) { on_raw_input(message); });
+    m_zmq_json_input->set_receive_callback([this](zmq::message& message) { on_json_input(message); });
+}
+
+template <typename F>
+void application::counting_failures(F&& convert) {
+    const int before = std::uncaught_exceptions();
+    const auto count = libs::core::execute_on_scope_exit([this, before]() noexcept {
+        if (std::uncaught_exceptions() > before)
+            m_statistics.on_conversion_failed();
+    });
+    convert();
+}
+
+void application::on_binary_input(zmq::message& message) {
+    const auto text = message.string_view();
+    m_statistics.on_frame_received();
+    m_logger.debug("binary_input: %1%") % text;
+    counting_failures([&] { m_converter->convert(binary_message{text}); });
+}
+
+void application::on_raw_input(zmq::message& message) {
+    if (!message.more())
+        return;
+    m_statistics.on_frame_received();
+    auto data = m_zmq_binary_tmp_input->receive_more();
+    if (data.more()) {
+        // Take the rest of the message off the socket before dropping it whole.
+        std::size_t parts = 2;
+        for (auto rest = m_zmq_binary_tmp_input->receive_more();; rest = m_zmq_binary_tmp_input->receive_more()) {
+            ++parts;
+            if (!rest.more())
+                break;
+        }
+        m_logger.error("tmp_input: message of %1% parts dropped, expected 2") % parts;
+        return;
+    }
+    if (message.size() > max_raw_part || data.size() > max_raw_part) {
+        m_logger.error("tmp_input: message dropped, part of %1% bytes exceeds %2%") %
+            std::max(message.size(), data.size()) % max_raw_part;
+        return;
+    }
+
+    std::string hex;
+    hex.reserve(8 + 2 * (message.size() + data.size()));
+    append_hex(hex, message.size(), 4);
+    for (const auto byte : message.string_view())
+        append_hex(hex, static_cast<unsigned char>(byte), 2);
+    append_hex(hex, data.size(), 4);
+    for (const auto byte : data.string_view())
+        append_hex(hex, static_cast<unsigned char>(byte), 2);
+    counting_failures([&] { m_converter->convert(binary_message{hex}); });
+}
+
+void application::on_json_input(zmq::message& message) {
+    const auto text = message.string_view();
+    m_logger.debug("json_input: %1%") % text;
+    auto parsed = libs::core::json::try_parse(text);
+    if (!parsed.ok) {
+        m_statistics.on_json_parse_failed();
+        m_logger.error("json: '%1%', parse error: '%2%'") % text % parsed.error;
+        return;
+    }
+    counting_failures([&] { m_converter->convert(parsed.result); });
+}
+
+void application::on_message(const binary_message& message) {
+    m_zmq_binary_output->send(zmq::message(message.m_hex));
+    m_statistics.on_downlink_sent();
+    std::string prefixed;
+    prefixed.reserve(5 + message.m_hex.size());
+    prefixed += "#win ";
+    prefixed.append(message.m_hex.data(), message.m_hex.size());
+    // The raw output must never stall the loop: what it cannot queue is dropped.
+    if (!m_zmq_binary_tmp_output->try_send(zmq::message(prefixed))) {
+        m_statistics.on_tmp_output_dropped();
+        warn_tmp_output_dropped();
+    }
+}
+
+void application::warn_tmp_output_dropped() {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_tmp_output_warned_once && now - m_tmp_output_warned < drop_warning_interval)
+        return;
+    m_logger.warning("tmp_output: %1% downlink messages dropped so far, no peer ready to take them") %
+        m_statistics.tmp_output_dropped();
+    m_tmp_output_warned = now;
+    m_tmp_output_warned_once = true;
+}
+
+void application::on_message(boost::string_view topic, const Json::Value& document) {
+    m_output_buffer.clear();
+    m_output_buffer += '~';
+    m_output_buffer.append(topic.data(), topic.size());
+    m_output_buffer += ' ';
+    libs::core::json::append_to_string(document, m_output_buffer);
+    m_zmq_json_output->send(zmq::message(boost::string_view(m_output_buffer)));
+    m_statistics.on_document_published(topic);
+}
+
+void application::report_statistics() { m_logger.info("%1%") % m_statistics.summary(); }
+
+void application::write_statistics_textfile() {
+    try {
+        write_file_atomically(*m_config.statistics.textfile, m_statistics.prometheus_text());
+    } catch (const libs::core::exception& e) {
+        m_logger.error("statistics: %1%") % e.error();
+    }
+}
+
+}  // namespace orx

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "binary_message.hpp"
+#include "config.hpp"
+#include "converter.hpp"
+#include "parameter_config/config.hpp"
+#include "processed_messages_handler.hpp"
+#include "statistics.hpp"
+
+#include <core/events_loop.hpp>
+#include <core/logger.hpp>
+#include <core/periodic_timer.hpp>
+#include <core/zmq/socket.hpp>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+namespace orx {
+
+// Owns the parameter registry, the converter and the six channels; feeds what
+// arrives on the inputs to the converter and writes its output to the outputs.
+class application : public processed_messages_handler {
+public:
+    application(libs::core::events_loop& events_loop, const config& configuration, libs::core::logger& logger);
+    ~application() override;
+
+    void on_message(const binary_message& message) override;
+    void on_message(boost::string_view topic, const Json::Value& document) override;
+
+    // Installs the three receive handlers once every channel exists.
+    void on_start();
+
+    const statistics& get_statistics() const { return m_statistics; }
+
+private:
+    void initialize();
+    void on_binary_input(libs::core::zmq::message& message);
+    void on_raw_input(libs::core::zmq::message& message);
+    void on_json_input(libs::core::zmq::message& message);
+    void warn_tmp_output_dropped();
+    void report_statistics();
+    void write_statistics_textfile();
+    // Counts a conversion that leaves by an exception, which goes on to the loop.
+    template <typename F>
+    void counting_failures(F&& convert);
+
+    libs::core::logger& m_logger;
+    libs::core::events_loop& m_events_loop;
+    const config& m_config;
+    libs::core::periodic_timer::ptr m_initialization_timer;
+    libs::core::periodic_timer::ptr m_statistics_timer;
+    libs::core::periodic_timer::ptr m_textfile_timer;
+    libs::core::zmq::socket::ptr m_zmq_binary_input;
+    libs::core::zmq::socket::ptr m_zmq_binary_tmp_input;
+    libs::core::zmq::socket::ptr m_zmq_binary_output;
+    libs::core::zmq::socket::ptr m_zmq_binary_tmp_output;
+    libs::core::zmq::socket::ptr m_zmq_json_input;
+    libs::core::zmq::socket::ptr m_zmq_json_output;
+    std::unique_ptr<converter> m_converter;
+    std::unique_ptr<parameters::config> m_parameter_config;
+
+    statistics m_statistics;
+    bool m_tmp_output_warned_once = false;
+    std::chrono::steady_clock::time_point m_tmp_output_warned{};
+    std::string m_output_buffer;
+};
+
+}  // namespace orx

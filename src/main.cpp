@@ -1,0 +1,91 @@
+#include "application.hpp"
+#include "config.hpp"
+
+#include <core/constants.hpp>
+#include <core/core.hpp>
+#include <core/events_loop.hpp>
+#include <core/get_config_file_name.hpp>
+#include <core/logger.hpp>
+#include <core/pid_file.hpp>
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// -t: reads the configuration and the parameter file it names as the service
+// would, and says what is wrong or "configuration ok".
+int check_configuration(const std::string& file_name, orx::libs::core::logger& logger) {
+    try {
+        std::ifstream config_file(file_name);
+        const orx::config configuration(config_file);
+        std::ifstream parameter_file(configuration.parameters.config_file);
+        const orx::parameters::config parameters(logger, parameter_file);
+        std::cout << "configuration ok" << std::endl;
+        return 0;
+    } catch (...) {
+        std::cout << orx::libs::core::exception_to_string() << std::endl;
+        return 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace orx::libs;
+    core::logger logger("tarnwick", "main");
+
+    // Built in this order and released in reverse, whatever ends the run.
+    std::unique_ptr<std::ifstream> config_file;
+    std::unique_ptr<orx::config> configuration;
+    core::core::ptr core_instance;
+    core::events_loop::ptr events_loop;
+    core::events_loop::signals_handle::ptr signals;
+    std::unique_ptr<orx::application> application;
+    auto release = [&] {
+        application.reset();
+        signals.reset();
+        events_loop.reset();
+        core_instance.reset();
+        configuration.reset();
+        config_file.reset();
+    };
+
+    bool running = false;
+    try {
+        const auto options = core::parse_command_line(argc, argv);
+        if (options.version) {
+            std::cout << core::constants::project_name << ' ' << core::constants::git_version << '.'
+                      << core::constants::git_subversion << std::endl;
+            return 0;
+        }
+        if (options.check_only)
+            return check_configuration(options.config_file, logger);
+
+        config_file = std::make_unique<std::ifstream>(options.config_file);
+        configuration = std::make_unique<orx::config>(*config_file);
+        logger.connect(configuration->system.debug_port);
+        logger.set_debug(configuration->system.local_debug);
+        core_instance = core::core::create(logger);
+        events_loop = core_instance->create_events_loop("main loop");
+        core::detail::check_pid(configuration->system.pidfile_path);
+        core::detail::write_pid(configuration->system.pidfile_path);
+        signals = events_loop->stop_on_signals();
+        application = std::make_unique<orx::application>(*events_loop, *configuration, logger);
+        running = true;
+        events_loop->run_catch_exceptions(CORE_CURRENT_LOCATION);
+        logger.info("exit");
+        release();
+        return 0;
+    } catch (...) {
+        logger.log_exception();
+        // Outside debug mode the log does not reach the terminal: a start that
+        // failed says why there too.
+        if (!running && !logger.is_debug())
+            std::cerr << "tarnwick: " << core::exception_to_string() << std::endl;
+        release();
+        // A start that failed is a failure for supervisors; a stop after running is not.
+        return running ? 0 : 1;
+    }
+}
