@@ -1,5 +1,6 @@
 # A thin front over CMake. `make test` and `make run` are all a fresh machine needs.
 BUILD_DIR ?= build
+MAKEFLAGS += --no-print-directory
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CONFIG ?= etc/tarnwick.json
