@@ -1,10 +1,10 @@
 #include "core/json.hpp"
 
+#include "json_compact_writer.hpp"
+
 #include <json/reader.h>
-#include <json/writer.h>
 
 #include <memory>
-#include <sstream>
 
 namespace orx::libs::core::json {
 
@@ -17,20 +17,9 @@ Json::CharReaderBuilder make_reader_builder() {
 }
 
 // Building a writer is costly compared with writing a small document, so each
-// thread keeps one writer and one stream and reuses them.
-struct compact_writer {
-    compact_writer() {
-        Json::StreamWriterBuilder builder;
-        builder["commentStyle"] = "None";
-        builder["indentation"] = "";
-        m_writer.reset(builder.newStreamWriter());
-    }
-    std::unique_ptr<Json::StreamWriter> m_writer;
-    std::ostringstream m_stream;
-};
-
-compact_writer& thread_writer() {
-    thread_local compact_writer writer;
+// thread keeps one and reuses it.
+detail::compact_writer& thread_writer() {
+    thread_local detail::compact_writer writer;
     return writer;
 }
 
@@ -59,13 +48,7 @@ parse_result try_parse(std::istream& stream) {
     return result;
 }
 
-void append_to_string(const Json::Value& value, std::string& out) {
-    auto& writer = thread_writer();
-    writer.m_stream.str(std::string());
-    writer.m_stream.clear();
-    writer.m_writer->write(value, &writer.m_stream);
-    out += writer.m_stream.str();
-}
+void append_to_string(const Json::Value& value, std::string& out) { thread_writer().append(value, out); }
 
 std::string to_string(const Json::Value& value) {
     std::string out;

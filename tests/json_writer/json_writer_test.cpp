@@ -1,0 +1,198 @@
+// The compact text of core's json::to_string must be byte for byte what
+// jsoncpp's stream writer produces with no indentation and no comments.
+
+#include <core/json.hpp>
+
+#include <json/writer.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace json = orx::libs::core::json;
+
+std::string jsoncpp_text(const Json::Value& value) {
+    static const std::unique_ptr<Json::StreamWriter> writer = [] {
+        Json::StreamWriterBuilder builder;
+        builder["commentStyle"] = "None";
+        builder["indentation"] = "";
+        return std::unique_ptr<Json::StreamWriter>(builder.newStreamWriter());
+    }();
+    std::ostringstream stream;
+    writer->write(value, &stream);
+    return stream.str();
+}
+
+// Random documents from a fixed seed, weighted towards the cases a hand-made
+// writer gets wrong: escapes, odd bytes, integer extremes, reals, sparse and
+// long arrays, unusual keys.
+class value_generator {
+public:
+    explicit value_generator(uint64_t seed) : m_random(seed) {}
+
+    Json::Value value(int depth) {
+        switch (below(depth > 0 ? 9 : 6)) {
+        case 0: return Json::Value();
+        case 1: return Json::Value(below(2) == 0);
+        case 2: return integer();
+        case 3: return real();
+        case 4:
+        case 5: {
+            const auto text = string();
+            return Json::Value(text.data(), text.data() + text.size());
+        }
+        case 6: return array(depth - 1);
+        default: return object(depth - 1);
+        }
+    }
+
+private:
+    uint64_t below(uint64_t bound) { return m_random() % bound; }
+
+    Json::Value integer() {
+        using limits64 = std::numeric_limits<Json::Int64>;
+        switch (below(8)) {
+        case 0: return Json::Value(limits64::min());
+        case 1: return Json::Value(limits64::max());
+        case 2: return Json::Value(std::numeric_limits<Json::UInt64>::max());
+        case 3: return Json::Value(std::numeric_limits<Json::Int>::min());
+        case 4: return Json::Value(static_cast<Json::Int64>(m_random()));
+        case 5: return Json::Value(static_cast<Json::UInt64>(m_random()));
+        case 6: return Json::Value(static_cast<Json::UInt>(below(1000)));
+        default: return Json::Value(static_cast<Json::Int>(below(2001)) - 1000);
+        }
+    }
+
+    Json::Value real() {
+        static const double fixed[] = {0.1, 1e300, -0.0, 0.0, 2.0, -150.0, 1e-300, 5e-324, 123456789012345678.0,
+                                       std::numeric_limits<double>::quiet_NaN(),
+                                       std::numeric_limits<double>::infinity(),
+                                       -std::numeric_limits<double>::infinity()};
+        if (below(2) == 0)
+            return Json::Value(fixed[below(std::size(fixed))]);
+        return Json::Value(static_cast<double>(static_cast<int64_t>(m_random())) / static_cast<double>(below(1000) + 1));
+    }
+
+    std::string string() {
+        static const std::string pieces[] = {
+            "a", "Z", "0", " ", "~", "heartbeat", "\"", "\\", "/", "\x7f", std::string("\0", 1), "\n", "\t", "\x1f",
+            "\xc3\xa9",          // valid two-byte UTF-8
+            "\xe2\x82\xac",      // valid three-byte UTF-8
+            "\xf0\x9f\x98\x80",  // valid four-byte UTF-8 (outside the basic plane)
+            "\x80", "\xc3", "\xff", "\xe2\x82", "\xed\xa0\x80", "\xc0\xaf"};  // invalid UTF-8
+        std::string text;
+        for (auto count = below(8); count > 0; --count) {
+            const auto piece = below(std::size(pieces) + 3);
+            if (piece >= std::size(pieces))
+                text += static_cast<char>(below(256));
+            else
+                text += pieces[piece];
+        }
+        return text;
+    }
+
+    Json::Value array(int depth) {
+        Json::Value array(Json::arrayValue);
+        // A few long arrays: jsoncpp lays those out on a separate path.
+        const auto size = below(10) == 0 ? 25 + below(10) : below(5);
+        for (uint64_t i = 0; i < size; ++i)
+            array.append(value(depth));
+        // Writing past the end leaves a gap that reads as null.
+        if (below(8) == 0)
+            array[static_cast<Json::ArrayIndex>(size + 1 + below(3))] = value(depth);
+        return array;
+    }
+
+    Json::Value object(int depth) {
+        Json::Value object(Json::objectValue);
+        for (auto count = below(6); count > 0; --count) {
+            const auto key = string();
+            object[key] = value(depth);
+        }
+        return object;
+    }
+
+    std::mt19937_64 m_random;
+};
+
+std::string first_difference(const std::string& expected, const std::string& actual) {
+    std::string::size_type at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    return "first difference at byte " + std::to_string(at) + "\n  jsoncpp: " + expected + "\n  ours:    " + actual;
+}
+
+// The innermost part of a document that renders differently, to show a
+// failure on a small value rather than on the whole document.
+const Json::Value& first_differing_part(const Json::Value& value) {
+    for (const auto& part : value)
+        if (json::to_string(part) != jsoncpp_text(part))
+            return first_differing_part(part);
+    return value;
+}
+
+TEST(json_writer, matches_jsoncpp_on_random_documents) {
+    value_generator generator(20240611);
+    for (int i = 0; i < 20000; ++i) {
+        const auto value = generator.value(4);
+        if (json::to_string(value) != jsoncpp_text(value)) {
+            const auto& part = first_differing_part(value);
+            FAIL() << "document " << i << ", in the value: "
+                   << first_difference(jsoncpp_text(part), json::to_string(part));
+        }
+    }
+}
+
+const char* const heartbeat_text =
+    R"({"data":{"ntype":"MOBILE","pos_freq":10,"sl_z":150,"sublocation_id":1,"x":1000,"y":-1,"z":-2},)"
+    R"("mac":"001122556677","ts":"2023-11-14T22:13:20.123Z","type":"heartbeat"})";
+
+struct fixed_case {
+    const char* name;
+    Json::Value value;
+    std::string text;
+};
+
+Json::Value sparse_array() {
+    Json::Value array(Json::arrayValue);
+    array[2] = 1;
+    return array;
+}
+
+Json::Value odd_keys() {
+    Json::Value object;
+    object[std::string("k\0ey", 4)] = 1;
+    object["q\"\\"] = true;
+    object[""] = Json::Value(Json::arrayValue);
+    return object;
+}
+
+class json_writer_fixed : public ::testing::TestWithParam<fixed_case> {};
+
+TEST_P(json_writer_fixed, renders) {
+    const auto& c = GetParam();
+    EXPECT_EQ(json::to_string(c.value), c.text);
+    EXPECT_EQ(jsoncpp_text(c.value), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    documents, json_writer_fixed,
+    ::testing::Values(
+        fixed_case{"heartbeat", json::try_parse(heartbeat_text).result, heartbeat_text},
+        fixed_case{"most_negative", Json::Value(std::numeric_limits<Json::Int64>::min()), "-9223372036854775808"},
+        fixed_case{"largest_unsigned", Json::Value(std::numeric_limits<Json::UInt64>::max()), "18446744073709551615"},
+        fixed_case{"del_is_raw", Json::Value("a\x7f"), "\"a\x7f\""},
+        fixed_case{"non_ascii_is_escaped", Json::Value("\xc3\xa9"), "\"\\u00e9\""},
+        fixed_case{"sparse_array", sparse_array(), "[null,null,1]"},
+        fixed_case{"odd_keys", odd_keys(), R"({"":[],"k\u0000ey":1,"q\"\\":true})"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
