@@ -61,7 +61,8 @@ public:
 
     int64_t count() const { return m_count.load(std::memory_order_acquire); }
 
-    // Nothing when the counter was never sent, or so long ago that its slot holds a later one.
+    // Nothing when the counter was never sent, or so long ago that its slot holds a later one
+    // (or is about to: the sender writes a slot before it counts it, hence the margin of one).
     boost::optional<int64_t> time_of(int64_t counter) const {
         const int64_t sent = count();
         if (counter >= sent || counter + static_cast<int64_t>(m_mask) < sent)
@@ -219,13 +220,11 @@ public:
         m_first_send = start;
         for (int64_t i = 0; m_options.m_count == 0 || static_cast<uint64_t>(i) < m_options.m_count; ++i) {
             const int64_t now = m_shared.now();
-            if ((duration > 0 && now - start >= duration) || stop_requested.load(std::memory_order_relaxed))
+            const int64_t due = start + static_cast<int64_t>(static_cast<double>(i) * period);
+            if ((duration > 0 && std::max(now, due) - start >= duration) || stop_requested.load(std::memory_order_relaxed))
                 break;
-            if (period > 0) {
-                const auto due = start + static_cast<int64_t>(static_cast<double>(i) * period);
-                if (now < due)
-                    std::this_thread::sleep_for(nanoseconds(due - now));
-            }
+            if (now < due)
+                std::this_thread::sleep_for(nanoseconds(due - now));
             auto& frame = m_frames[static_cast<std::size_t>(i) % m_frames.size()];
             set_frame_counter(frame.m_hex, i);
             m_shared.m_expected_documents.fetch_add(frame.m_documents, std::memory_order_relaxed);
