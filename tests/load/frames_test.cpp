@@ -157,12 +157,6 @@ INSTANTIATE_TEST_SUITE_P(
         shape_case{"unknown_code", "0103" + address, {"obsolete"}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(load_profile, obsolete_documents_grow_with_the_payload) {
-    const auto data = heartbeat_data({});
-    const auto documents = orx::load_profile::documents_of(data);
-    EXPECT_EQ(documents.m_items[0].m_size, orx::load_profile::sizes::obsolete_without_hex + data.size());
-}
-
 struct read_case {
     std::string name;
     std::string hex;

@@ -7,6 +7,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -229,8 +230,9 @@ void print_summary(const settings& chosen, const run_result& result) {
     const char* separator = " ";
     for (std::size_t kind = 0; kind < result.m_kinds.size(); ++kind)
         if (result.m_kinds[kind] > 0) {
-            std::printf("%s%llu %s", separator, static_cast<unsigned long long>(result.m_kinds[kind]),
-                        kind_names[kind]);
+            std::string name = kind_names[kind];
+            std::replace(name.begin(), name.end(), '_', ' ');
+            std::printf("%s%llu %s", separator, static_cast<unsigned long long>(result.m_kinds[kind]), name.c_str());
             separator = ", ";
         }
     std::printf("\n");

@@ -102,11 +102,12 @@ private:
         for (const auto& document : load_profile::documents_of(frame->m_data)) {
             m_text.assign("~");
             m_text.append(document.m_topic.data(), document.m_topic.size());
-            m_text += " {\"ts\":\"";
+            m_text += ' ';
+            const std::size_t document_at = m_text.size();
+            m_text += "{\"ts\":\"";
             m_text += ts;
             m_text += "\",\"pad\":\"";
-            // The document is the text after "~<topic> ", closed by two more characters.
-            const std::size_t document_size = m_text.size() - document.m_topic.size() - 2 + 2;
+            const std::size_t document_size = m_text.size() - document_at + 2;  // with the closing "}
             if (document.m_size > document_size)
                 m_text.append(document.m_size - document_size, 'x');
             m_text += "\"}";
