@@ -30,8 +30,6 @@ constexpr uint64_t receiving_io_thread = 2;
 constexpr std::size_t drain_batch = 4096;
 constexpr auto poll_period = std::chrono::milliseconds(50);
 constexpr auto probe_period = std::chrono::milliseconds(20);
-// However busy the channels stay, the run ends this long after the last send.
-constexpr auto receive_limit = std::chrono::seconds(30);
 
 std::atomic<bool> stop_requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
@@ -120,25 +118,22 @@ public:
         std::vector<zmq::pollitem_t> items{{m_documents.handle(), 0, ZMQ_POLLIN, 0}};
         if (m_replies)
             items.push_back({m_replies->handle(), 0, ZMQ_POLLIN, 0});
-        int64_t last_activity = 0;
         int64_t done_at = -1;
         while (!m_shared.m_abort.load()) {
             poll_quietly(items.data(), items.size(), poll_period);
-            bool any = drain(m_documents, false);
+            drain(m_documents, false);
             if (m_replies)
-                any = drain(*m_replies, true) || any;
-            const int64_t now = m_shared.now();
-            if (any)
-                last_activity = now;
+                drain(*m_replies, true);
             if (!m_shared.m_sending_done.load(std::memory_order_acquire))
                 continue;
+            const int64_t now = m_shared.now();
             if (done_at < 0)
                 done_at = now;
             const bool complete = m_shared.m_received_documents.load() >= m_shared.m_expected_documents.load() &&
                                   m_shared.m_received_replies.load() >= m_shared.m_expected_replies.load();
-            const int64_t quiet = now - std::max(last_activity, done_at);
-            if (complete || quiet >= nanoseconds(m_options.m_settle).count() ||
-                now - done_at >= nanoseconds(receive_limit).count())
+            // Only measured messages keep the run going: a stream of foreign ones cannot hold it open.
+            const int64_t quiet = now - std::max(m_last_measured, done_at);
+            if (complete || quiet >= nanoseconds(m_options.m_settle).count())
                 break;
         }
         m_shared.set(m_shared.m_receiving_done);
@@ -159,7 +154,7 @@ private:
         return socket;
     }
 
-    bool drain(zmq::socket_t& socket, bool downlink) {
+    void drain(zmq::socket_t& socket, bool downlink) {
         zmq::message_t message;
         std::size_t taken = 0;
         while (taken < drain_batch && socket.recv(message, zmq::recv_flags::dontwait)) {
@@ -172,7 +167,6 @@ private:
                         m_shared.m_uplink_answered);
             ++taken;
         }
-        return taken > 0;
     }
 
     void measure(boost::optional<int64_t> counter, const send_ring& ring, channel_figures& figures,
