@@ -44,7 +44,7 @@ std::string downlink_request(int64_t counter);
 // The 16-digit address of node `node`; its MAC text is "0A1B2C" and the node in 6 digits.
 std::string node_address(uint32_t node);
 
-// Frame T = 6 around a data section.
+// A gateway frame with a 6-byte time stamp around a data section.
 std::string gateway_frame(int64_t timestamp_ms, boost::string_view data);
 
 struct node_report {
