@@ -1,0 +1,283 @@
+// tarnwick-load: pushes gateway frames (and optionally downlink requests) into a running
+// tarnwick, or into anything that binds the same channels, and measures what comes back.
+
+#include "endpoints.hpp"
+#include "frames.hpp"
+#include "run.hpp"
+
+#include <json/json.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include <getopt.h>
+
+namespace {
+
+using namespace orx::load;
+
+const char* const usage_text =
+    "Usage: tarnwick-load [-c FILE] [options]\n"
+    "Pushes gateway frames into the service's \"binary\"/\"input\" channel and measures the documents it\n"
+    "publishes on \"json\"/\"output\": counts, losses, throughput and latency per frame.\n"
+    "\n"
+    "Channels (a wildcard bind host tcp://*:P is reached at 127.0.0.1):\n"
+    "  -c FILE               the service's configuration file: its binary and json endpoints\n"
+    "  --binary-input EP     frames in (overrides the file)\n"
+    "  --json-output EP      documents out\n"
+    "  --json-input EP       requests in (with -j)\n"
+    "  --binary-output EP    downlink messages out (with -j)\n"
+    "What to send:\n"
+    "  -r RATE               frames per second (default: flat out)\n"
+    "  -n COUNT              frames to send\n"
+    "  -d SECONDS            seconds to send (default 10 when neither -n nor -d is given)\n"
+    "  -m P:H:A:R            built-in mix: positions, heartbeats, announces, parameter reports\n"
+    "                        per cycle (default 14:4:1:1)\n"
+    "  --nodes N             nodes of the built-in mix (default 500)\n"
+    "  -f FILE               send the hex frames of a capture file (one a line) instead of the mix\n"
+    "  -j                    also send downlink requests (param_set, reboot) and count the downlink\n"
+    "  --request-every N     one request per N frames (default 10)\n"
+    "Run and report:\n"
+    "  --settle MS           quiet time after the last send that ends the run (default 1000)\n"
+    "  --wait MS             time the service has to answer the first probe (default 10000)\n"
+    "  --json                final summary as one JSON object\n"
+    "  -q                    no progress lines on stderr\n"
+    "Exit status: 0 measured, 1 usage or configuration, 2 the service never answered,\n"
+    "3 the service stopped taking frames.\n";
+
+struct settings {
+    run_options m_run;
+    std::string m_config_file;
+    endpoints m_endpoints;
+    std::string m_capture_file;
+    mix m_mix;
+    uint32_t m_nodes = 500;
+    bool m_json = false;
+};
+
+double number_of(const char* text, const char* option, double minimum) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(value) || value < minimum)
+        throw std::invalid_argument(std::string("bad value for ") + option + ": " + text);
+    return value;
+}
+
+uint64_t whole_number_of(const char* text, const char* option, double minimum) {
+    const double value = number_of(text, option, minimum);
+    if (value != std::floor(value))
+        throw std::invalid_argument(std::string("bad value for ") + option + ": " + text);
+    return static_cast<uint64_t>(value);
+}
+
+settings read_settings(int argc, char** argv) {
+    enum { NODES = 1100, REQUEST_EVERY, SETTLE, WAIT, JSON };
+    const option options[] = {TARNWICK_ENDPOINT_OPTIONS,
+                              {"nodes", required_argument, nullptr, NODES},
+                              {"request-every", required_argument, nullptr, REQUEST_EVERY},
+                              {"settle", required_argument, nullptr, SETTLE},
+                              {"wait", required_argument, nullptr, WAIT},
+                              {"json", no_argument, nullptr, JSON},
+                              {"help", no_argument, nullptr, 'h'},
+                              {nullptr, 0, nullptr, 0}};
+    settings chosen;
+    int option;
+    while ((option = getopt_long(argc, argv, "c:r:n:d:m:f:jqh", options, nullptr)) != -1) {
+        if (set_endpoint(option, optarg, chosen.m_endpoints))
+            continue;
+        switch (option) {
+        case 'c': chosen.m_config_file = optarg; break;
+        case 'r': chosen.m_run.m_rate = number_of(optarg, "-r", 0); break;
+        case 'n': chosen.m_run.m_count = whole_number_of(optarg, "-n", 1); break;
+        case 'd': chosen.m_run.m_duration = number_of(optarg, "-d", 0.001); break;
+        case 'f': chosen.m_capture_file = optarg; break;
+        case 'j': chosen.m_run.m_downlink = true; break;
+        case 'q': chosen.m_run.m_progress = false; break;
+        case 'm': {
+            const auto weights = parse_mix(optarg);
+            if (!weights)
+                throw std::invalid_argument(std::string("bad value for -m: ") + optarg);
+            chosen.m_mix = *weights;
+            break;
+        }
+        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_number_of(optarg, "--nodes", 1)); break;
+        case REQUEST_EVERY:
+            chosen.m_run.m_request_every = static_cast<unsigned>(whole_number_of(optarg, "--request-every", 1));
+            break;
+        case SETTLE:
+            chosen.m_run.m_settle = std::chrono::milliseconds(whole_number_of(optarg, "--settle", 0));
+            break;
+        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_number_of(optarg, "--wait", 1)); break;
+        case JSON: chosen.m_json = true; break;
+        case 'h': std::cout << usage_text; std::exit(0);
+        default: throw std::invalid_argument("unknown option");
+        }
+    }
+    if (optind != argc)
+        throw std::invalid_argument(std::string("unexpected argument: ") + argv[optind]);
+    if (chosen.m_run.m_count == 0 && chosen.m_run.m_duration == 0)
+        chosen.m_run.m_duration = 10;
+    return chosen;
+}
+
+std::vector<frame_template> frames_of(const settings& chosen) {
+    if (chosen.m_capture_file.empty())
+        return builtin_frames(chosen.m_mix, chosen.m_nodes);
+    std::ifstream capture(chosen.m_capture_file);
+    if (!capture)
+        throw std::runtime_error("cannot open " + chosen.m_capture_file);
+    std::size_t refused = 0;
+    auto frames = capture_frames(capture, refused);
+    if (refused > 0)
+        std::cerr << "tarnwick-load: " << refused << " lines of " << chosen.m_capture_file
+                  << " are no frame the service accepts; left out\n";
+    if (frames.empty())
+        throw std::runtime_error(chosen.m_capture_file + " holds no frame");
+    return frames;
+}
+
+double percent(uint64_t part, uint64_t whole) {
+    return whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+}
+
+double per_second(uint64_t count, double seconds) {
+    return seconds > 0 ? static_cast<double>(count) / seconds : 0.0;
+}
+
+Json::Value latency_json(const latency_histogram& latency) {
+    Json::Value out;
+    out["p50"] = static_cast<double>(latency.percentile(0.50)) / 1e3;
+    out["p99"] = static_cast<double>(latency.percentile(0.99)) / 1e3;
+    out["p99_9"] = static_cast<double>(latency.percentile(0.999)) / 1e3;
+    out["max"] = static_cast<double>(latency.max()) / 1e3;
+    return out;
+}
+
+Json::Value channel_json(const channel_figures& figures) {
+    Json::Value out;
+    out["sent"] = Json::UInt64(figures.m_sent);
+    out["expected"] = Json::UInt64(figures.m_expected);
+    out["received"] = Json::UInt64(figures.m_received);
+    out["lost"] = Json::UInt64(figures.lost());
+    out["loss_percent"] = percent(figures.lost(), figures.m_expected);
+    out["unmatched"] = Json::UInt64(figures.m_unmatched);
+    out["latency_us"] = latency_json(figures.m_latency);
+    return out;
+}
+
+const char* const kind_names[] = {"positions", "heartbeats", "announces", "parameter_reports", "captured"};
+
+Json::Value summary_json(const settings& chosen, const run_result& result) {
+    Json::Value out;
+    out["target_rate"] = chosen.m_run.m_rate;
+    out["send_seconds"] = result.m_send_seconds;
+    out["frames_sent"] = Json::UInt64(result.m_uplink.m_sent);
+    out["frames_per_second"] = per_second(result.m_uplink.m_sent, result.m_send_seconds);
+    out["stalled"] = result.m_stalled;
+    for (std::size_t kind = 0; kind < result.m_kinds.size(); ++kind)
+        out["mix"][kind_names[kind]] = Json::UInt64(result.m_kinds[kind]);
+    out["documents"] = channel_json(result.m_uplink);
+    out["documents"].removeMember("sent");
+    out["documents"]["per_second"] = per_second(result.m_uplink.m_received, result.m_receive_seconds);
+    if (chosen.m_run.m_downlink)
+        out["downlink"] = channel_json(result.m_downlink);
+    return out;
+}
+
+std::string duration_text(uint64_t nanoseconds) {
+    char text[32];
+    if (nanoseconds < 1000000)
+        std::snprintf(text, sizeof text, "%.1f us", static_cast<double>(nanoseconds) / 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.2f ms", static_cast<double>(nanoseconds) / 1e6);
+    return text;
+}
+
+std::string latency_text(const latency_histogram& latency) {
+    if (latency.count() == 0)
+        return "no samples";
+    return "p50 " + duration_text(latency.percentile(0.50)) + ", p99 " + duration_text(latency.percentile(0.99)) +
+           ", p99.9 " + duration_text(latency.percentile(0.999)) + ", max " + duration_text(latency.max());
+}
+
+void print_channel(const char* name, const char* what, const channel_figures& figures) {
+    std::printf("  %-18s expected %llu, received %llu, lost %llu (%.4f %%)", name,
+                static_cast<unsigned long long>(figures.m_expected),
+                static_cast<unsigned long long>(figures.m_received), static_cast<unsigned long long>(figures.lost()),
+                percent(figures.lost(), figures.m_expected));
+    if (figures.m_unmatched > 0)
+        std::printf(", %llu %s named nothing sent", static_cast<unsigned long long>(figures.m_unmatched), what);
+    std::printf("\n  %-18s %s\n", "latency", latency_text(figures.m_latency).c_str());
+}
+
+void print_summary(const settings& chosen, const run_result& result) {
+    const auto& up = result.m_uplink;
+    std::printf("tarnwick-load summary\n");
+    std::printf("  %-18s %llu in %.2f s (%.0f frames/s; target %s)%s\n", "frames sent",
+                static_cast<unsigned long long>(up.m_sent), result.m_send_seconds,
+                per_second(up.m_sent, result.m_send_seconds),
+                chosen.m_run.m_rate > 0 ? std::to_string(static_cast<long long>(chosen.m_run.m_rate)).c_str()
+                                        : "flat out",
+                result.m_stalled ? "; the service stopped taking frames" : "");
+    std::printf("  %-18s", "mix");
+    const char* separator = " ";
+    for (std::size_t kind = 0; kind < result.m_kinds.size(); ++kind)
+        if (result.m_kinds[kind] > 0) {
+            std::string name = kind_names[kind];
+            std::replace(name.begin(), name.end(), '_', ' ');
+            std::printf("%s%llu %s", separator, static_cast<unsigned long long>(result.m_kinds[kind]), name.c_str());
+            separator = ", ";
+        }
+    std::printf("\n");
+    print_channel("documents", "documents", up);
+    std::printf("  %-18s %.0f documents/s\n", "throughput", per_second(up.m_received, result.m_receive_seconds));
+    if (chosen.m_run.m_downlink) {
+        std::printf("  %-18s %llu requests\n", "downlink", static_cast<unsigned long long>(result.m_downlink.m_sent));
+        print_channel("downlink messages", "messages", result.m_downlink);
+    }
+}
+
+extern "C" void on_stop_signal(int) { request_stop(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    settings chosen;
+    std::vector<frame_template> frames;
+    try {
+        chosen = read_settings(argc, argv);
+        const auto bound = resolve_endpoints(chosen.m_config_file, chosen.m_endpoints, chosen.m_run.m_downlink);
+        chosen.m_run.m_endpoints = {connectable(bound.m_binary_input), connectable(bound.m_binary_output),
+                                    connectable(bound.m_json_input), connectable(bound.m_json_output)};
+        frames = frames_of(chosen);
+    } catch (const std::exception& e) {
+        std::cerr << "tarnwick-load: " << e.what() << "\n" << usage_text;
+        return 1;
+    }
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+
+    const auto result = run(chosen.m_run, std::move(frames));
+    if (!result.m_answered) {
+        std::cerr << "tarnwick-load: no answer on " << chosen.m_run.m_endpoints.m_json_output
+                  << (chosen.m_run.m_downlink ? " and " + chosen.m_run.m_endpoints.m_binary_output : "")
+                  << " within " << chosen.m_run.m_wait.count() << " ms of probing "
+                  << chosen.m_run.m_endpoints.m_binary_input << "\n";
+        return 2;
+    }
+    if (chosen.m_json) {
+        Json::StreamWriterBuilder writer;
+        writer["indentation"] = "  ";
+        std::cout << Json::writeString(writer, summary_json(chosen, result)) << std::endl;
+    } else {
+        print_summary(chosen, result);
+    }
+    return result.m_stalled ? 3 : 0;
+}
