@@ -1,5 +1,9 @@
 #include "endpoints.hpp"
 
+#include "config.hpp"
+
+#include <fstream>
+
 namespace orx::tools {
 
 std::string connectable(const std::string& bind_endpoint) {
@@ -13,6 +17,13 @@ std::string connectable(const std::string& bind_endpoint) {
     if (host == "*" || host == "0.0.0.0")
         return tcp + "127.0.0.1" + bind_endpoint.substr(host_end);
     return bind_endpoint;
+}
+
+service_endpoints read_service_endpoints(const std::string& config_file) {
+    std::ifstream stream(config_file);
+    const orx::config configuration(stream);
+    return {connectable(configuration.binary.input), connectable(configuration.binary.output),
+            connectable(configuration.json.input), connectable(configuration.json.output)};
 }
 
 }  // namespace orx::tools

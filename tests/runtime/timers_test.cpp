@@ -123,7 +123,13 @@ TEST_F(timers, late_tick_is_called_once_and_keeps_the_grid) {
         CORE_CURRENT_LOCATION);
     const time_point created = now();
     // A handler that holds the loop past the first two grid points.
-    m_loop->post([] { std::this_thread::sleep_for(130ms); }, CORE_CURRENT_LOCATION);
+    m_loop->post(
+        [] {
+            const auto until = std::chrono::steady_clock::now() + 130ms;
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        },
+        CORE_CURRENT_LOCATION);
     EXPECT_TRUE(run_loop());
     ASSERT_EQ(ticks.size(), 2u);
     const auto [first, first_handled] = ticks[0];

@@ -1,6 +1,6 @@
 // tarnwick-send: pushes hex gateway frames and JSON requests to a running service.
-#include "config.hpp"
 #include "endpoints.hpp"
+#include "line_converter.hpp"
 
 #include <core/exception.hpp>
 
@@ -30,14 +30,6 @@ const char* const usage_text =
     "\n"
     "Endpoints the service binds to every interface (tcp://*:7001) are reached on 127.0.0.1.\n";
 
-std::string trim(const std::string& line) {
-    const auto first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = line.find_last_not_of(" \t\r\n");
-    return line.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,12 +49,11 @@ int main(int argc, char** argv) {
 
     try {
         if (!config_file.empty()) {
-            std::ifstream stream(config_file);
-            const orx::config configuration(stream);
+            const auto endpoints = orx::tools::read_service_endpoints(config_file);
             if (binary_endpoint.empty())
-                binary_endpoint = orx::tools::connectable(configuration.binary.input);
+                binary_endpoint = endpoints.binary_input;
             if (json_endpoint.empty())
-                json_endpoint = orx::tools::connectable(configuration.json.input);
+                json_endpoint = endpoints.json_input;
         }
     } catch (const std::exception& e) {
         std::cerr << "tarnwick-send: " << e.what() << "\n";
@@ -96,7 +87,7 @@ int main(int argc, char** argv) {
     std::size_t sent = 0, skipped = 0;
     std::string line;
     while (std::getline(input, line)) {
-        const auto text = trim(line);
+        const auto text = orx::trim_line(line);
         if (text.empty())
             continue;
         const bool is_json = text[0] == '{';
@@ -104,7 +95,7 @@ int main(int argc, char** argv) {
             ++skipped;
             continue;
         }
-        (is_json ? json : binary).send(zmq::buffer(text), zmq::send_flags::none);
+        (is_json ? json : binary).send(zmq::buffer(text.data(), text.size()), zmq::send_flags::none);
         ++sent;
     }
     std::cerr << "tarnwick-send: " << sent << " sent";

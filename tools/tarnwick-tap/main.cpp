@@ -1,5 +1,4 @@
 // tarnwick-tap: prints what a running service publishes, one line per message.
-#include "config.hpp"
 #include "endpoints.hpp"
 
 #include <zmq.hpp>
@@ -58,12 +57,11 @@ int main(int argc, char** argv) {
     }
     try {
         if (!config_file.empty()) {
-            std::ifstream stream(config_file);
-            const orx::config configuration(stream);
+            const auto endpoints = orx::tools::read_service_endpoints(config_file);
             if (json_endpoint.empty())
-                json_endpoint = orx::tools::connectable(configuration.json.output);
+                json_endpoint = endpoints.json_output;
             if (binary_endpoint.empty())
-                binary_endpoint = orx::tools::connectable(configuration.binary.output);
+                binary_endpoint = endpoints.binary_output;
         }
     } catch (const std::exception& e) {
         std::cerr << "tarnwick-tap: " << e.what() << "\n";
