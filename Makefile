@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CONFIG ?= etc/tarnwick.json
 
-.PHONY: all deps configure build test test-sanitize fuzz run bench clean
+.PHONY: all deps configure build test test-sanitize fuzz run bench package clean
 
 all: build
 
@@ -41,6 +41,12 @@ run: build
 
 bench: build
 	@scripts/run-bench $(BUILD_DIR)
+
+# The Debian package of the service and its tools (no tests needed), then its check.
+package: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tarnwick_programs
+	@cd $(BUILD_DIR) && cpack --config CPackConfig.cmake >/dev/null
+	@scripts/check-package $(BUILD_DIR)
 
 clean:
 	@rm -rf $(BUILD_DIR) build-*

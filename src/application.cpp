@@ -46,6 +46,10 @@ application::application(libs::core::events_loop& events_loop, const config& con
 }
 
 application::~application() {
+    // The last counts reach the textfile too: a stop between two periodic
+    // writes would lose them otherwise.
+    if (m_textfile_timer)
+        write_statistics_textfile();
     // Release in reverse order of the members: timers first, registry last.
     m_textfile_timer.reset();
     m_statistics_timer.reset();

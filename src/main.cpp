@@ -1,5 +1,6 @@
 #include "application.hpp"
 #include "config.hpp"
+#include "configuration_check.hpp"
 
 #include <core/constants.hpp>
 #include <core/core.hpp>
@@ -14,20 +15,16 @@
 
 namespace {
 
-// -t: reads the configuration and the parameter file it names as the service
-// would, and says what is wrong or "configuration ok".
-int check_configuration(const std::string& file_name, orx::libs::core::logger& logger) {
-    try {
-        std::ifstream config_file(file_name);
-        const orx::config configuration(config_file);
-        std::ifstream parameter_file(configuration.parameters.config_file);
-        const orx::parameters::config parameters(logger, parameter_file);
-        std::cout << "configuration ok" << std::endl;
-        return 0;
-    } catch (...) {
-        std::cout << orx::libs::core::exception_to_string() << std::endl;
+// -t: says what the service would refuse at start-up, on standard error as a
+// failed start does, or "configuration ok".
+int report_configuration_check(const std::string& file_name, orx::libs::core::logger& logger) {
+    const auto problems = orx::check_configuration(file_name, logger);
+    for (const auto& problem : problems)
+        std::cerr << "tarnwick: " << problem << std::endl;
+    if (!problems.empty())
         return 1;
-    }
+    std::cout << "configuration ok" << std::endl;
+    return 0;
 }
 
 }  // namespace
@@ -61,7 +58,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (options.check_only)
-            return check_configuration(options.config_file, logger);
+            return report_configuration_check(options.config_file, logger);
 
         config_file = std::make_unique<std::ifstream>(options.config_file);
         configuration = std::make_unique<orx::config>(*config_file);

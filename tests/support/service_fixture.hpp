@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -43,13 +44,16 @@ struct service_configuration {
                "  \"binary\": {\"input\": \"" + binary_input + "\", \"tmp_input\": \"" + binary_tmp_input +
                "\", \"output\": \"" + binary_output + "\", \"tmp_output\": \"" + binary_tmp_output + "\"},\n"
                "  \"json\": {\"input\": \"" + json_input + "\", \"output\": \"" + json_output + "\"},\n"
-               "  \"parameters\": {\"config_file\": \"" + parameters + "\"}\n"
-               "}\n";
+               "  \"parameters\": {\"config_file\": \"" + parameters + "\"}" +
+               (statistics_textfile.empty() ? std::string()
+                                            : ",\n  \"statistics\": {\"textfile\": \"" + statistics_textfile + "\"}") +
+               "\n}\n";
     }
     void write() const { std::ofstream(path) << text(); }
 
     std::string pidfile, debug_port, binary_input, binary_tmp_input, binary_output, binary_tmp_output, json_input,
         json_output, parameters, path;
+    std::string statistics_textfile;  // left out of the file when empty
 };
 
 // Takes the service's debug log lines as they come, so that its queue never
@@ -66,10 +70,22 @@ public:
                 if (m_socket.recv(message)) {
                     std::lock_guard<std::mutex> lock(m_mutex);
                     m_lines.push_back(message.to_string());
+                    m_arrived.notify_all();
                 }
             }
         });
     }
+    // Waits until a line holding the text has arrived; false after the bound.
+    bool wait_for(const std::string& text, std::chrono::milliseconds bound = std::chrono::seconds(5)) const {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_arrived.wait_for(lock, bound, [&] {
+            for (const auto& line : m_lines)
+                if (line.find(text) != std::string::npos)
+                    return true;
+            return false;
+        });
+    }
+
     ~debug_sink() {
         m_stop = true;
         m_thread.join();
@@ -85,6 +101,7 @@ private:
     zmq::socket_t m_socket;
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_arrived;
     std::vector<std::string> m_lines;
     std::thread m_thread;
 };

@@ -8,7 +8,7 @@ namespace orx::libs::core {
 
 command_line parse_command_line(int argc, char** argv) {
     const std::string usage = std::string(argc > 0 && argv[0] ? argv[0] : "") +
-                              " -c config_file [-t]\n"
+                              " -c config_file [-t] [-v]\n"
                               "  -c config_file  the service configuration\n"
                               "  -t              check the configuration and the parameter file, then exit\n"
                               "  -v              print the version and exit";

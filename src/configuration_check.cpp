@@ -1,0 +1,56 @@
+#include "configuration_check.hpp"
+
+#include "config.hpp"
+#include "parameter_config/config.hpp"
+
+#include <config_parser/config.hpp>
+#include <core/exception.hpp>
+
+#include <boost/optional.hpp>
+
+#include <fstream>
+
+namespace orx {
+
+namespace {
+
+// The parameter file named by a configuration that was refused as a whole, if
+// the document parses and names one.
+boost::optional<std::string> named_parameter_file(const std::string& file_name) {
+    try {
+        std::ifstream stream(file_name);
+        const auto document = libs::config::config::create<libs::config::type::json>(stream);
+        const auto name = document->get_by_path<std::string>({"parameters", "config_file"});
+        if (name.ok())
+            return name.value();
+    } catch (...) {
+        // Already reported by the configuration's own load.
+    }
+    return boost::none;
+}
+
+}  // namespace
+
+std::vector<std::string> check_configuration(const std::string& file_name, libs::core::logger& logger) {
+    std::vector<std::string> problems;
+    boost::optional<std::string> parameter_file_name;
+    try {
+        std::ifstream config_file(file_name);
+        const config configuration(config_file);
+        parameter_file_name = configuration.parameters.config_file;
+    } catch (...) {
+        problems.push_back(libs::core::exception_to_string());
+        parameter_file_name = named_parameter_file(file_name);
+    }
+    if (parameter_file_name) {
+        try {
+            std::ifstream parameter_file(*parameter_file_name);
+            const parameters::config parameters(logger, parameter_file);
+        } catch (...) {
+            problems.push_back(libs::core::exception_to_string());
+        }
+    }
+    return problems;
+}
+
+}  // namespace orx
