@@ -1,5 +1,7 @@
 #include "support/service_fixture.hpp"
 
+#include "converter_utils.hpp"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -64,9 +66,21 @@ TEST_F(service_test, reboot_request_goes_out_on_both_binary_outputs) {
     service_peers peers(m_config);
     auto service = start();
     ASSERT_NE(peers.wait_until_converting(frames::heartbeat), "<nothing>") << service->error_output();
-    peers.send_request(R"({"mac":"001122aabbcc","message":{"reboot":{}}})");
-    EXPECT_EQ(peers.binary_output(), "080E00000600010002FFFF001122FFFEAABBCC");
+    // The raw output is a PUSH to a bound PULL: it keeps every message. The
+    // binary output is a PUB: requests are repeated until its subscriber is served.
+    const std::string reboot = R"({"mac":"001122aabbcc","message":{"reboot":{}}})";
+    std::string published = "<nothing>";
+    int sent = 0;
+    for (; sent < 50 && published == "<nothing>"; ++sent) {
+        peers.send_request(reboot);
+        published = peers.binary_output(std::chrono::milliseconds(200));
+    }
+    ASSERT_NE(published, "<nothing>");
+    const auto sequence = published.substr(4, 2);
+    EXPECT_EQ(published, "080E" + sequence + "000600010002FFFF001122FFFEAABBCC");
     EXPECT_EQ(peers.binary_tmp_output(), "#win 080E00000600010002FFFF001122FFFEAABBCC");
+    for (int i = 1; i < sent; ++i)
+        EXPECT_EQ(peers.binary_tmp_output(), "#win 080E" + orx::to_hex(i, 2) + "000600010002FFFF001122FFFEAABBCC");
 }
 
 TEST_F(service_test, bad_input_never_stops_the_service) {
