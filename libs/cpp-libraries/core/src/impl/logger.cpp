@@ -72,11 +72,6 @@ component_logger::component_logger(const logger& root, const std::string& module
                                    const std::string& component_name)
     : m_logger(root), m_module_name(module_name), m_zmq_prefix("&" + module_name + ":" + component_name + " ") {}
 
-component_logger::component_logger(const std::string& module_name, const std::string& component_name)
-    : m_logger(static_cast<const logger&>(*this)),
-      m_module_name(module_name),
-      m_zmq_prefix("&" + module_name + ":" + component_name + " ") {}
-
 component_logger::ptr component_logger::component(const std::string& component_name) const {
     return std::make_unique<component_logger>(m_logger, m_module_name, component_name);
 }
@@ -166,7 +161,9 @@ void component_logger::emit(int level, const std::string& body, const boost::opt
 // ---- logger ----
 
 logger::logger(const std::string& module_name, const std::string& component_name, system_log::ptr system_log)
-    : component_logger(module_name, component_name),
+    // The root is its own root: the reference is bound to the logger being built,
+    // not cast from its base part, which is not a logger yet while it is built.
+    : component_logger(*this, module_name, component_name),
       m_module_name(module_name),
       m_system_log(system_log ? std::move(system_log) : system_log::create_default()),
       m_zmq_context(),

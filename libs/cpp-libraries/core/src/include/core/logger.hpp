@@ -89,10 +89,6 @@ public:
     // lets callers skip formatting lines nobody receives.
     bool is_enabled(int level) const;
 
-protected:
-    // The root logger's own constructor: the component refers to itself.
-    component_logger(const std::string& module_name, const std::string& component_name);
-
 private:
     friend class formatter;
     indent_guard indent() const;
