@@ -4,6 +4,7 @@
 #include "converter.hpp"
 
 #include <core/json.hpp>
+#include <json/writer.h>
 #include "silent_log.hpp"
 
 #include <benchmark/benchmark.h>
@@ -25,6 +26,20 @@ struct rendering_handler : orx::processed_messages_handler {
     int64_t m_documents = 0;
 };
 
+// The same output rendered the plain way, a new jsoncpp writer per document: the
+// baseline the service's writer is measured against.
+struct builder_rendering_handler : rendering_handler {
+    void on_message(const orx::binary_message& message) override { rendering_handler::on_message(message); }
+    void on_message(boost::string_view topic, const Json::Value& document) override {
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "";
+        m_text = Json::writeString(builder, document);
+        benchmark::DoNotOptimize(topic.data());
+        benchmark::DoNotOptimize(m_text.data());
+        ++m_documents;
+    }
+};
+
 // Time stamp 1700000000.123 s; data length in bytes as four hex digits.
 const std::string header = "0006" "6553F100" "007B";
 
@@ -35,11 +50,12 @@ const std::string heartbeat_frame = header + "0032" +
 // 40 characters: a 10-byte payload of a code no typed converter takes.
 const std::string unknown_frame = header + "000A" + "01070011223344556677";
 
+template <typename Handler = rendering_handler>
 void convert_frames(benchmark::State& state, const std::string& frame) {
     orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
     std::istringstream empty("{}");
     orx::parameters::config parameters(logger, empty);
-    rendering_handler handler;
+    Handler handler;
     orx::converter converter(logger, handler, parameters);
     const orx::binary_message message{frame};
     for (auto _ : state)
@@ -49,9 +65,13 @@ void convert_frames(benchmark::State& state, const std::string& frame) {
 }
 
 void heartbeat_120(benchmark::State& state) { convert_frames(state, heartbeat_frame); }
+void heartbeat_120_new_writer_per_document(benchmark::State& state) {
+    convert_frames<builder_rendering_handler>(state, heartbeat_frame);
+}
 void unknown_code_40(benchmark::State& state) { convert_frames(state, unknown_frame); }
 
 }  // namespace
 
 BENCHMARK(heartbeat_120);
+BENCHMARK(heartbeat_120_new_writer_per_document);
 BENCHMARK(unknown_code_40);

@@ -36,7 +36,8 @@ libs::core::exception cmd_data_too_short(boost::string_view cmd_data, libs::core
 
 json uplink_document(libs::core::timestamp time, boost::string_view mac) {
     json document(Json::objectValue);
-    document[ts_key] = time.to_iso_8601(true, 'T', true);
+    char text[libs::core::timestamp::iso_8601_capacity];
+    document[ts_key] = Json::Value(text, time.write_iso_8601(text, true, 'T', true));
     document[mac_key] = Json::Value(mac.data(), mac.data() + mac.size());
     return document;
 }

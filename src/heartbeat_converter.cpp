@@ -5,6 +5,16 @@
 
 namespace orx {
 
+namespace {
+const Json::StaticString pos_freq_key("pos_freq");
+const Json::StaticString ntype_key("ntype");
+const Json::StaticString sublocation_id_key("sublocation_id");
+const Json::StaticString x_key("x");
+const Json::StaticString y_key("y");
+const Json::StaticString sl_z_key("sl_z");
+const Json::StaticString z_key("z");
+}  // namespace
+
 heartbeat_converter::heartbeat_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
     : m_logger(logger), m_processed_messages(processed_messages) {}
 
@@ -21,13 +31,13 @@ void heartbeat_converter::convert(libs::core::timestamp ts, const boost::string_
         return;
 
     json fields;
-    fields["pos_freq"] = pos_freq;
-    fields["ntype"] = std::string(to_string(*type));
-    fields["sublocation_id"] = read_field<uint8_t>(data, 6);
-    fields["x"] = read_field<int32_t>(data, 27);
-    fields["y"] = read_field<int32_t>(data, 31);
-    fields["sl_z"] = read_field<int16_t>(data, 35);
-    fields["z"] = read_field<int16_t>(data, 37);
+    fields[pos_freq_key] = pos_freq;
+    fields[ntype_key] = text_value(to_string(*type));
+    fields[sublocation_id_key] = read_field<uint8_t>(data, 6);
+    fields[x_key] = read_field<int32_t>(data, 27);
+    fields[y_key] = read_field<int32_t>(data, 31);
+    fields[sl_z_key] = read_field<int16_t>(data, 35);
+    fields[z_key] = read_field<int16_t>(data, 37);
 
     m_processed_messages.on_message("event", node_event(ts, "heartbeat", data, std::move(fields)));
 }

@@ -15,9 +15,9 @@ void obsolete_converter::convert(libs::core::timestamp ts, const boost::string_v
     if (is_pos(payload))
         return;
     json document;
-    document["ts"] = document_time(ts);
-    document["mac"] = get_mac(payload);
-    document["hex"] = std::string(payload);
+    document[keys::ts] = document_time(ts);
+    document[keys::mac] = get_mac(payload);
+    document[keys::hex] = text_value(payload);
     m_processed_messages.on_message("obsolete", document);
 }
 

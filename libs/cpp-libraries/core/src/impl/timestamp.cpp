@@ -37,6 +37,11 @@ timestamp timestamp::current_time() {
 }
 
 std::string timestamp::to_iso_8601(bool _with_milleseconds, char _delimiter, bool _with_Z) const {
+    char buffer[iso_8601_capacity];
+    return std::string(buffer, write_iso_8601(buffer, _with_milleseconds, _delimiter, _with_Z));
+}
+
+char* timestamp::write_iso_8601(char* out, bool _with_milleseconds, char _delimiter, bool _with_Z) const {
     const int64_t ms = get_time_since_epoch();
     const int64_t seconds = ms / 1000;
     int64_t days = seconds / 86400;
@@ -49,8 +54,6 @@ std::string timestamp::to_iso_8601(bool _with_milleseconds, char _delimiter, boo
     unsigned month = 0, day = 0;
     civil_from_days(days, year, month, day);
 
-    char buffer[32];
-    char* out = buffer;
     out = put_digits(out, static_cast<uint64_t>(year), year > 9999 ? 5 : 4);
     *out++ = '-';
     out = put_digits(out, month, 2);
@@ -68,7 +71,7 @@ std::string timestamp::to_iso_8601(bool _with_milleseconds, char _delimiter, boo
     }
     if (_with_Z)
         *out++ = 'Z';
-    return std::string(buffer, out);
+    return out;
 }
 
 }  // namespace orx::libs::core

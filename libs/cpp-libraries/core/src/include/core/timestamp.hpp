@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,11 @@ public:
     // "%Y-%m-%d %H:%M:%S" in UTC, the blank replaced by the delimiter, optionally
     // ".mmm" and "Z". Instants before the epoch are not supported.
     std::string to_iso_8601(bool _with_milleseconds, char _delimiter, bool _with_Z) const;
+
+    // The same text written into `out`, which has room for iso_8601_capacity
+    // characters; returns the end of the text. Spares the string on hot paths.
+    static constexpr std::size_t iso_8601_capacity = 32;
+    char* write_iso_8601(char* out, bool _with_milleseconds, char _delimiter, bool _with_Z) const;
 
     friend bool operator==(const timestamp& a, const timestamp& b) { return a.m_time_point == b.m_time_point; }
     friend bool operator!=(const timestamp& a, const timestamp& b) { return a.m_time_point != b.m_time_point; }
