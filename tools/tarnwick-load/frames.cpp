@@ -164,11 +164,19 @@ boost::optional<int64_t> counter_of_downlink(boost::string_view message) {
     return measured ? static_cast<int64_t>(*value) : -static_cast<int64_t>(*value);
 }
 
+namespace {
+std::string request_head(int64_t counter) { return "{\"mac\":\"" + request_mac(counter) + "\",\"message\":"; }
+}  // namespace
+
+std::string param_set_request(int64_t counter) {
+    return request_head(counter) + "{\"param_set\":{\"report_period\":" + std::to_string(60 + counter % 60) +
+           ",\"tx_power\":-4}}}";
+}
+
 std::string downlink_request(int64_t counter) {
-    const std::string head = "{\"mac\":\"" + request_mac(counter) + "\",\"message\":";
     if (counter % 2 == 0)
-        return head + "{\"param_set\":{\"report_period\":" + std::to_string(60 + counter % 60) + ",\"tx_power\":-4}}}";
-    return head + "{\"reboot\":{}}}";
+        return param_set_request(counter);
+    return request_head(counter) + "{\"reboot\":{}}}";
 }
 
 std::string node_address(uint32_t node) { return "0A1B2CFFFE" + to_hex(node, 6); }

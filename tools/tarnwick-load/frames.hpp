@@ -40,6 +40,8 @@ boost::optional<int64_t> counter_of_downlink(boost::string_view message);
 
 // A downlink request: parameter set on even counters, reboot on odd ones.
 std::string downlink_request(int64_t counter);
+// A parameter set request of two parameters, whatever the counter.
+std::string param_set_request(int64_t counter);
 
 // The 16-digit address of node `node`; its MAC text is "0A1B2C" and the node in 6 digits.
 std::string node_address(uint32_t node);

@@ -44,6 +44,7 @@ const char* const usage_text =
     "  -f FILE               send the hex frames of a capture file (one a line) instead of the mix\n"
     "  -j                    also send downlink requests (param_set, reboot) and count the downlink\n"
     "  --request-every N     one request per N frames (default 10)\n"
+    "  --requests-only       send parameter set requests at -r per second and no frames (implies -j)\n"
     "Run and report:\n"
     "  --settle MS           quiet time after the last send that ends the run (default 1000)\n"
     "  --wait MS             time the service has to answer the first probe (default 10000)\n"
@@ -78,10 +79,11 @@ uint64_t whole_number_of(const char* text, const char* option, double minimum) {
 }
 
 settings read_settings(int argc, char** argv) {
-    enum { NODES = 1100, REQUEST_EVERY, SETTLE, WAIT, JSON };
+    enum { NODES = 1100, REQUEST_EVERY, REQUESTS_ONLY, SETTLE, WAIT, JSON };
     const option options[] = {TARNWICK_ENDPOINT_OPTIONS,
                               {"nodes", required_argument, nullptr, NODES},
                               {"request-every", required_argument, nullptr, REQUEST_EVERY},
+                              {"requests-only", no_argument, nullptr, REQUESTS_ONLY},
                               {"settle", required_argument, nullptr, SETTLE},
                               {"wait", required_argument, nullptr, WAIT},
                               {"json", no_argument, nullptr, JSON},
@@ -110,6 +112,10 @@ settings read_settings(int argc, char** argv) {
         case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_number_of(optarg, "--nodes", 1)); break;
         case REQUEST_EVERY:
             chosen.m_run.m_request_every = static_cast<unsigned>(whole_number_of(optarg, "--request-every", 1));
+            break;
+        case REQUESTS_ONLY:
+            chosen.m_run.m_requests_only = true;
+            chosen.m_run.m_downlink = true;
             break;
         case SETTLE:
             chosen.m_run.m_settle = std::chrono::milliseconds(whole_number_of(optarg, "--settle", 0));
@@ -181,6 +187,8 @@ Json::Value summary_json(const settings& chosen, const run_result& result) {
     out["frames_sent"] = Json::UInt64(result.m_uplink.m_sent);
     out["frames_per_second"] = per_second(result.m_uplink.m_sent, result.m_send_seconds);
     out["stalled"] = result.m_stalled;
+    if (chosen.m_run.m_requests_only)
+        out["requests_per_second"] = per_second(result.m_downlink.m_sent, result.m_send_seconds);
     for (std::size_t kind = 0; kind < result.m_kinds.size(); ++kind)
         out["mix"][kind_names[kind]] = Json::UInt64(result.m_kinds[kind]);
     out["documents"] = channel_json(result.m_uplink);
@@ -217,14 +225,26 @@ void print_channel(const char* name, const char* what, const channel_figures& fi
     std::printf("\n  %-18s %s\n", "latency", latency_text(figures.m_latency).c_str());
 }
 
+std::string target_text(double rate) {
+    return rate > 0 ? std::to_string(static_cast<long long>(rate)) : "flat out";
+}
+
 void print_summary(const settings& chosen, const run_result& result) {
     const auto& up = result.m_uplink;
     std::printf("tarnwick-load summary\n");
+    if (chosen.m_run.m_requests_only) {
+        std::printf("  %-18s %llu in %.2f s (%.0f requests/s; target %s)%s\n", "requests sent",
+                    static_cast<unsigned long long>(result.m_downlink.m_sent), result.m_send_seconds,
+                    per_second(result.m_downlink.m_sent, result.m_send_seconds),
+                    target_text(chosen.m_run.m_rate).c_str(),
+                    result.m_stalled ? "; the service stopped taking requests" : "");
+        print_channel("downlink messages", "messages", result.m_downlink);
+        return;
+    }
     std::printf("  %-18s %llu in %.2f s (%.0f frames/s; target %s)%s\n", "frames sent",
                 static_cast<unsigned long long>(up.m_sent), result.m_send_seconds,
                 per_second(up.m_sent, result.m_send_seconds),
-                chosen.m_run.m_rate > 0 ? std::to_string(static_cast<long long>(chosen.m_run.m_rate)).c_str()
-                                        : "flat out",
+                target_text(chosen.m_run.m_rate).c_str(),
                 result.m_stalled ? "; the service stopped taking frames" : "");
     std::printf("  %-18s", "mix");
     const char* separator = " ";

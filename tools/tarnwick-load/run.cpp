@@ -214,6 +214,10 @@ public:
         const auto duration = static_cast<int64_t>(m_options.m_duration * 1e9);
         int64_t requests = 0;
         m_first_send = start;
+        if (m_options.m_requests_only) {
+            send_requests_only(start, period, duration);
+            return;
+        }
         for (int64_t i = 0; m_options.m_count == 0 || static_cast<uint64_t>(i) < m_options.m_count; ++i) {
             const int64_t now = m_shared.now();
             const int64_t due = start + static_cast<int64_t>(static_cast<double>(i) * period);
@@ -248,6 +252,25 @@ public:
     std::array<uint64_t, 5> m_kinds{};
 
 private:
+    // Parameter set requests on the frames' schedule: the downlink path measured alone.
+    void send_requests_only(int64_t start, double period, int64_t duration) {
+        for (int64_t i = 0; m_options.m_count == 0 || static_cast<uint64_t>(i) < m_options.m_count; ++i) {
+            const int64_t now = m_shared.now();
+            const int64_t due = start + static_cast<int64_t>(static_cast<double>(i) * period);
+            if ((duration > 0 && std::max(now, due) - start >= duration) || stop_requested.load(std::memory_order_relaxed))
+                break;
+            if (now < due)
+                std::this_thread::sleep_for(nanoseconds(due - now));
+            m_shared.m_expected_replies.fetch_add(1, std::memory_order_relaxed);
+            if (!deliver(*m_requests_out, param_set_request(i), m_shared.m_requests, i)) {
+                m_shared.m_expected_replies.fetch_sub(1, std::memory_order_relaxed);
+                break;
+            }
+        }
+        m_last_send = m_shared.now();
+        m_shared.m_sending_done.store(true, std::memory_order_release);
+    }
+
     // Queues one message, waiting for room while the service is behind; gives up when it has
     // taken nothing for the whole wait.
     bool deliver(zmq::socket_t& socket, const std::string& text, send_ring& ring, int64_t counter) {
@@ -288,12 +311,12 @@ zmq::socket_t pusher(zmq::context_t& context, const std::string& endpoint) {
 // each kind once: then its subscriptions are in place and measured messages are not lost to a
 // late join.
 bool probe(shared_state& shared, zmq::socket_t& frames_out, zmq::socket_t* requests_out,
-           std::chrono::milliseconds wait) {
+           std::chrono::milliseconds wait, bool requests_only) {
     std::string frame = gateway_frame(counter_base_ms, heartbeat_data(node_report{}));
     const auto deadline = steady::now() + wait;
     for (int64_t k = 1;; ++k) {
         std::unique_lock<std::mutex> lock(shared.m_mutex);
-        const bool uplink = shared.m_uplink_answered;
+        const bool uplink = shared.m_uplink_answered || requests_only;
         const bool downlink = shared.m_downlink_answered || !requests_out;
         lock.unlock();
         if (uplink && downlink)
@@ -308,7 +331,7 @@ bool probe(shared_state& shared, zmq::socket_t& frames_out, zmq::socket_t* reque
             (void)requests_out->send(zmq::buffer(downlink_request(-k)), zmq::send_flags::dontwait);
         lock.lock();
         shared.m_changed.wait_for(lock, probe_period, [&] {
-            return shared.m_uplink_answered && (shared.m_downlink_answered || !requests_out);
+            return (shared.m_uplink_answered || requests_only) && (shared.m_downlink_answered || !requests_out);
         });
     }
 }
@@ -359,7 +382,7 @@ run_result run(const run_options& options, std::vector<frame_template> frames) {
     receiver taking(shared, context, options);
     std::thread receiving(std::ref(taking));
 
-    result.m_answered = probe(shared, frames_out, requests_out.get(), options.m_wait);
+    result.m_answered = probe(shared, frames_out, requests_out.get(), options.m_wait, options.m_requests_only);
     if (!result.m_answered) {
         shared.m_abort = true;
         receiving.join();

@@ -22,6 +22,7 @@ struct run_options {
     double m_duration = 0;        // seconds of sending; 0 for no limit
     bool m_downlink = false;      // also send requests and take the downlink messages
     unsigned m_request_every = 10;  // one request per this many frames
+    bool m_requests_only = false;   // send parameter set requests at the rate and no frames
     std::chrono::milliseconds m_settle{1000};  // quiet time that ends the run after the last send
     std::chrono::milliseconds m_wait{10000};   // how long the service may take to answer probes
     bool m_progress = true;       // a progress line on stderr once a second
