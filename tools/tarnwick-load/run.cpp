@@ -209,39 +209,14 @@ public:
     void operator()() {
         // Wake up on time: the default timer slack of 50 us would bunch paced frames.
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        const int64_t start = m_shared.now();
-        const double period = m_options.m_rate > 0 ? 1e9 / m_options.m_rate : 0;
-        const auto duration = static_cast<int64_t>(m_options.m_duration * 1e9);
-        int64_t requests = 0;
-        m_first_send = start;
-        if (m_options.m_requests_only) {
-            send_requests_only(start, period, duration);
-            return;
-        }
-        for (int64_t i = 0; m_options.m_count == 0 || static_cast<uint64_t>(i) < m_options.m_count; ++i) {
-            const int64_t now = m_shared.now();
-            const int64_t due = start + static_cast<int64_t>(static_cast<double>(i) * period);
-            if ((duration > 0 && std::max(now, due) - start >= duration) || stop_requested.load(std::memory_order_relaxed))
-                break;
-            if (now < due)
-                std::this_thread::sleep_for(nanoseconds(due - now));
-            auto& frame = m_frames[static_cast<std::size_t>(i) % m_frames.size()];
-            set_frame_counter(frame.m_hex, i);
-            m_shared.m_expected_documents.fetch_add(frame.m_documents, std::memory_order_relaxed);
-            if (!deliver(m_frames_out, frame.m_hex, m_shared.m_frames, i)) {
-                m_shared.m_expected_documents.fetch_sub(frame.m_documents, std::memory_order_relaxed);
-                break;
-            }
-            ++m_kinds[static_cast<std::size_t>(frame.m_kind)];
-            if (m_requests_out && i % m_options.m_request_every == 0) {
-                m_shared.m_expected_replies.fetch_add(1, std::memory_order_relaxed);
-                if (!deliver(*m_requests_out, downlink_request(requests), m_shared.m_requests, requests)) {
-                    m_shared.m_expected_replies.fetch_sub(1, std::memory_order_relaxed);
-                    break;
-                }
-                ++requests;
-            }
-        }
+        m_start = m_shared.now();
+        m_period = m_options.m_rate > 0 ? 1e9 / m_options.m_rate : 0;
+        m_duration = static_cast<int64_t>(m_options.m_duration * 1e9);
+        m_first_send = m_start;
+        if (m_options.m_requests_only)
+            send_requests_only();
+        else
+            send_frames();
         m_last_send = m_shared.now();
         m_shared.m_sending_done.store(true, std::memory_order_release);
     }
@@ -252,23 +227,51 @@ public:
     std::array<uint64_t, 5> m_kinds{};
 
 private:
-    // Parameter set requests on the frames' schedule: the downlink path measured alone.
-    void send_requests_only(int64_t start, double period, int64_t duration) {
-        for (int64_t i = 0; m_options.m_count == 0 || static_cast<uint64_t>(i) < m_options.m_count; ++i) {
-            const int64_t now = m_shared.now();
-            const int64_t due = start + static_cast<int64_t>(static_cast<double>(i) * period);
-            if ((duration > 0 && std::max(now, due) - start >= duration) || stop_requested.load(std::memory_order_relaxed))
-                break;
-            if (now < due)
-                std::this_thread::sleep_for(nanoseconds(due - now));
-            m_shared.m_expected_replies.fetch_add(1, std::memory_order_relaxed);
-            if (!deliver(*m_requests_out, param_set_request(i), m_shared.m_requests, i)) {
-                m_shared.m_expected_replies.fetch_sub(1, std::memory_order_relaxed);
-                break;
+    // Waits until message i is due; false when the run is over before it.
+    bool wait_turn(int64_t i) {
+        if (m_options.m_count != 0 && static_cast<uint64_t>(i) >= m_options.m_count)
+            return false;
+        const int64_t now = m_shared.now();
+        const int64_t due = m_start + static_cast<int64_t>(static_cast<double>(i) * m_period);
+        if ((m_duration > 0 && std::max(now, due) - m_start >= m_duration) || stop_requested.load(std::memory_order_relaxed))
+            return false;
+        if (now < due)
+            std::this_thread::sleep_for(nanoseconds(due - now));
+        return true;
+    }
+
+    void send_frames() {
+        int64_t requests = 0;
+        for (int64_t i = 0; wait_turn(i); ++i) {
+            auto& frame = m_frames[static_cast<std::size_t>(i) % m_frames.size()];
+            set_frame_counter(frame.m_hex, i);
+            m_shared.m_expected_documents.fetch_add(frame.m_documents, std::memory_order_relaxed);
+            if (!deliver(m_frames_out, frame.m_hex, m_shared.m_frames, i)) {
+                m_shared.m_expected_documents.fetch_sub(frame.m_documents, std::memory_order_relaxed);
+                return;
+            }
+            ++m_kinds[static_cast<std::size_t>(frame.m_kind)];
+            if (m_requests_out && i % m_options.m_request_every == 0) {
+                if (!send_request(downlink_request(requests), requests))
+                    return;
+                ++requests;
             }
         }
-        m_last_send = m_shared.now();
-        m_shared.m_sending_done.store(true, std::memory_order_release);
+    }
+
+    // Parameter set requests on the frames' schedule: the downlink path measured alone.
+    void send_requests_only() {
+        for (int64_t i = 0; wait_turn(i); ++i)
+            if (!send_request(param_set_request(i), i))
+                return;
+    }
+
+    bool send_request(const std::string& request, int64_t counter) {
+        m_shared.m_expected_replies.fetch_add(1, std::memory_order_relaxed);
+        if (deliver(*m_requests_out, request, m_shared.m_requests, counter))
+            return true;
+        m_shared.m_expected_replies.fetch_sub(1, std::memory_order_relaxed);
+        return false;
     }
 
     // Queues one message, waiting for room while the service is behind; gives up when it has
@@ -297,6 +300,9 @@ private:
     zmq::socket_t* m_requests_out;
     const run_options& m_options;
     std::vector<frame_template>& m_frames;
+    int64_t m_start = 0;
+    double m_period = 0;     // nanoseconds between messages; 0 sends flat out
+    int64_t m_duration = 0;  // nanoseconds of sending; 0 for no limit
 };
 
 zmq::socket_t pusher(zmq::context_t& context, const std::string& endpoint) {
