@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -29,15 +31,15 @@ using ::testing::Not;
 
 const std::string reboot_request = R"({"mac":"001122aabbcc","message":{"reboot":{}}})";
 
-// Polls the condition until it holds or the bound passes; true when it held.
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds bound = 10s) {
+// Repeats an attempt that itself waits for an answer (a bounded poll) until one
+// succeeds or the bound passes; true when one did.
+bool retry_until(const std::function<bool()>& attempt, std::chrono::milliseconds bound = 10s) {
     const auto end = std::chrono::steady_clock::now() + bound;
     for (;;) {
-        if (condition())
+        if (attempt())
             return true;
         if (std::chrono::steady_clock::now() >= end)
             return false;
-        std::this_thread::sleep_for(20ms);
     }
 }
 
@@ -85,11 +87,11 @@ public:
             const auto end = std::chrono::steady_clock::now() + 30s;
             for (long i = 0; !m_stop && std::chrono::steady_clock::now() < end; ++i) {
                 // Never block: the service may be gone while this still sends. A full
-                // queue means the service is busy; give it a moment.
+                // queue means the service is busy; wait a little for room.
                 if (m_frames.send(zmq::buffer(frames::heartbeat), zmq::send_flags::dontwait))
-                    ++m_sent;
+                    counted_send();
                 else
-                    std::this_thread::sleep_for(1ms);
+                    wait_for_room();
                 if (i % 4 == 0)
                     (void)m_requests.send(zmq::buffer(reboot_request), zmq::send_flags::dontwait);
             }
@@ -101,13 +103,31 @@ public:
         if (m_thread.joinable())
             m_thread.join();
     }
-    long sent() const { return m_sent; }
+    // True once `count` frames were queued within the bound.
+    bool wait_until_sent(long count, std::chrono::milliseconds bound) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_sent_changed.wait_for(lock, bound, [&] { return m_sent >= count; });
+    }
 
 private:
+    void counted_send() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            ++m_sent;
+        }
+        m_sent_changed.notify_all();
+    }
+    void wait_for_room() {
+        zmq::pollitem_t item{m_frames.handle(), 0, ZMQ_POLLOUT, 0};
+        zmq::poll(&item, 1, 100ms);
+    }
+
     zmq::context_t m_context;
     zmq::socket_t m_frames, m_requests;
     std::atomic<bool> m_stop{false};
-    std::atomic<long> m_sent{0};
+    std::mutex m_mutex;
+    std::condition_variable m_sent_changed;
+    long m_sent = 0;  // guarded by m_mutex
     std::thread m_thread;
 };
 
@@ -132,7 +152,7 @@ TEST_F(service_faults, json_subscriber_that_leaves_and_comes_back_gets_documents
     ASSERT_NE(peers.wait_until_converting(frames::heartbeat), "<nothing>") << service->error_output();
 
     auto subscriber = std::make_unique<json_subscriber>(m_config.json_output);
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(retry_until([&] {
         peers.send_frame(frames::heartbeat);
         return subscriber->next(200ms) != "<nothing>";
     }));
@@ -145,7 +165,7 @@ TEST_F(service_faults, json_subscriber_that_leaves_and_comes_back_gets_documents
         peers.send_frame(frames::heartbeat);
 
     subscriber = std::make_unique<json_subscriber>(m_config.json_output);
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(retry_until([&] {
         peers.send_frame(frames::heartbeat);
         return subscriber->next(200ms) != "<nothing>";
     })) << service->error_output();
@@ -172,7 +192,7 @@ TEST_F(service_faults, downlink_burst_without_binary_peers_leaves_uplink_convert
     gateway.connect(m_config.binary_input);
     back_end.connect(m_config.json_input);
     auto service = start();
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(retry_until([&] {
         gateway.send(zmq::buffer(frames::heartbeat), zmq::send_flags::dontwait);
         return documents.next(200ms) != "<nothing>";
     })) << service->error_output();
@@ -189,7 +209,7 @@ TEST_F(service_faults, downlink_burst_without_binary_peers_leaves_uplink_convert
         EXPECT_EQ(documents.next(), frames::heartbeat_event) << "burst " << burst;
     }
     const std::string warning = "downlink messages dropped so far, no peer ready to take them";
-    ASSERT_TRUE(eventually([&] { return service->error_output().find(warning) != std::string::npos; }));
+    ASSERT_TRUE(service->wait_for_error_output([&](const std::string& log) { return log.find(warning) != std::string::npos; }));
     // The warning is rate-limited: one line for the whole burst, not one per drop.
     EXPECT_LE(occurrences(service->error_output(), warning), 2u);
 }
@@ -239,7 +259,7 @@ TEST_P(held_endpoints, are_retried_every_second_and_taken_once_free) {
     auto service = start();
     // Each second's attempt fails and is logged; two of them show the retry.
     const std::string failure = "zmq::socket_impl::bind to " + endpoint;
-    ASSERT_TRUE(eventually([&] { return occurrences(service->error_output(), failure) >= 2; }))
+    ASSERT_TRUE(service->wait_for_error_output([&](const std::string& log) { return occurrences(log, failure) >= 2; }))
         << service->error_output();
     EXPECT_EQ(peers.json_document(0ms), "<nothing>");
 
@@ -281,7 +301,7 @@ TEST_P(stops_under_load, sigterm_ends_it_within_two_seconds_with_status_zero) {
 
     load_generator load(m_config);
     // The load is being converted when the signal comes.
-    ASSERT_TRUE(eventually([&] { return load.sent() > 1000; }));
+    ASSERT_TRUE(load.wait_until_sent(1000, 10s));
     for (int i = 0; i < 100; ++i)
         ASSERT_NE(peers.json_document(), "<nothing>");
 
@@ -324,7 +344,7 @@ TEST_F(service_faults, restart_after_sigkill_takes_over_the_stale_pid_file_and_t
     EXPECT_EQ(read_file(m_config.pidfile), std::to_string(second->pid()));
     EXPECT_THAT(second->error_output(), Not(HasSubstr("Process is running")));
     // The downlink subscription reaches the new process in its own time.
-    EXPECT_TRUE(eventually([&] {
+    EXPECT_TRUE(retry_until([&] {
         peers.send_request(reboot_request);
         return peers.binary_output(200ms).find("001122FFFEAABBCC") != std::string::npos;
     }));

@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +47,9 @@ public:
         for (auto& a : all)
             argv.push_back(a.data());
         argv.push_back(nullptr);
+        // The output files exist from the start, so that they can be watched at once.
+        std::ofstream(m_stderr).flush();
+        std::ofstream(m_stdout).flush();
         m_pid = fork();
         if (m_pid < 0)
             throw std::runtime_error("fork failed");
@@ -93,6 +97,33 @@ public:
 
     std::string error_output() const { return read_file(m_stderr); }
     std::string standard_output() const { return read_file(m_stdout); }
+
+    // Waits until the standard error holds what `holds` looks for, woken by each
+    // write to the file; true when it did within the bound.
+    template <typename Predicate>
+    bool wait_for_error_output(Predicate holds, std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        if (watch < 0 || ::inotify_add_watch(watch, m_stderr.c_str(), IN_MODIFY) < 0) {
+            if (watch >= 0)
+                ::close(watch);
+            return holds(error_output());
+        }
+        const auto end = std::chrono::steady_clock::now() + bound;
+        bool held = false;
+        // The text is read after the watch is in place, so no write goes unseen.
+        while (!(held = holds(error_output()))) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            pollfd ready{watch, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+                break;
+            char events[4096];
+            (void)!::read(watch, events, sizeof events);
+        }
+        if (!held)
+            held = holds(error_output());
+        ::close(watch);
+        return held;
+    }
 
 private:
     static int& counter() {
