@@ -203,10 +203,13 @@ struct socket_state : std::enable_shared_from_this<socket_state> {
                 continue;
             }
             const auto error = last_error();
-            if (error.value() != EAGAIN && error.value() != EINTR)
-                return complete(error, part);
-            if (input_pending())
+            if (error.value() == EINTR)
                 return schedule_check();
+            if (error.value() != EAGAIN)
+                return complete(error, part);
+            // A receive that finds nothing has just processed the socket's pending
+            // commands and drained its descriptor, as a look at ZMQ_EVENTS would:
+            // what arrives from now on signals the descriptor again.
             return wait_for_input();
         }
     }
