@@ -1,7 +1,7 @@
 // The downlink converters called directly, with the frames they must build
 // byte for byte, and the parameter encoding rules for descriptors that fail.
 
-#include "test_support.hpp"
+#include "support/converters.hpp"
 
 #include "configuration_converter.hpp"
 #include "generic_frame.hpp"

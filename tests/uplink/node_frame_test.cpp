@@ -57,7 +57,7 @@ protected:
 
     test_logger log;
     recording_handler handler;
-    Converter converter{log.logger, handler};
+    Converter converter{log.logger(), handler};
 };
 
 using heartbeat = node_frame<heartbeat_converter>;

@@ -40,7 +40,7 @@ class get_mac : public ::testing::TestWithParam<mac_case> {};
 TEST_P(get_mac, finds_the_address_by_length_and_code) {
     test_logger log;
     recording_handler handler;
-    const obsolete_converter converter(log.logger, handler);
+    const obsolete_converter converter(log.logger(), handler);
     const auto& c = GetParam();
 
     EXPECT_EQ(converter.get_mac(c.payload), c.mac);
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(obsolete_converter, skips_position_reports_only) {
     test_logger log;
     recording_handler handler;
-    const obsolete_converter converter(log.logger, handler);
+    const obsolete_converter converter(log.logger(), handler);
 
     struct pos_case {
         std::string payload;
