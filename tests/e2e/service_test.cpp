@@ -6,26 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <optional>
 
 namespace {
 
 using namespace orx::test;
 using ::testing::HasSubstr;
 
-class service_test : public ::testing::Test {
-protected:
-    service_test() : m_config(m_dir), m_debug(m_config.debug_port) { m_config.write(); }
-
-    std::unique_ptr<child_process> start(std::optional<std::vector<std::string>> arguments = std::nullopt) {
-        return std::make_unique<child_process>(
-            program("tarnwick"), arguments ? *arguments : std::vector<std::string>{"-c", m_config.path}, m_dir.path());
-    }
-
-    temp_dir m_dir;
-    service_configuration m_config;
-    debug_sink m_debug;
-};
+using service_test = service_run;
 
 TEST_F(service_test, heartbeat_becomes_its_two_documents) {
     service_peers peers(m_config);
@@ -137,21 +124,6 @@ TEST_F(service_test, endpoint_in_use_is_retried_until_free) {
 
     squatter.reset();
     EXPECT_EQ(peers.wait_until_converting(frames::heartbeat), frames::heartbeat_obsolete);
-}
-
-TEST_F(service_test, raw_output_without_peer_never_stalls_uplink) {
-    // Nobody takes the raw downlink output: its queue fills and the rest is dropped.
-    service_peers peers(m_config);
-    m_config.binary_tmp_output = m_dir.ipc("nobody_there");
-    m_config.write();
-    auto service = start();
-    ASSERT_NE(peers.wait_until_converting(frames::heartbeat), "<nothing>") << service->error_output();
-    peers.drain_json();
-    for (int i = 0; i < 10000; ++i)
-        peers.send_request(R"({"mac":"001122aabbcc","message":{"reboot":{}}})");
-    peers.send_frame(frames::heartbeat);
-    EXPECT_EQ(peers.json_document(std::chrono::seconds(20)), frames::heartbeat_obsolete);
-    EXPECT_THAT(service->error_output(), HasSubstr("tmp_output: "));
 }
 
 struct failed_start {
