@@ -35,19 +35,6 @@ TEST(json, parse_reads_only_the_given_view) {
     EXPECT_TRUE(json::try_parse(boost::string_view(text.data(), 7)).ok);
 }
 
-TEST(json, to_string_is_compact_in_key_order) {
-    Json::Value object;
-    object["z"] = 1;
-    object["a"] = "x\"y";
-    object["m"] = Json::Value(Json::arrayValue);
-    object["m"].append(-5);
-    object["m"].append(true);
-    EXPECT_EQ(json::to_string(object), "{\"a\":\"x\\\"y\",\"m\":[-5,true],\"z\":1}");
-    EXPECT_EQ(json::to_string(Json::Value(Json::objectValue)), "{}");
-    EXPECT_EQ(json::to_string(Json::Value()), "null");
-    EXPECT_EQ(json::to_string(Json::Value(0.5)), "0.5");
-}
-
 TEST(json, append_keeps_what_is_there) {
     std::string out = "~event ";
     json::append_to_string(Json::Value(7), out);
