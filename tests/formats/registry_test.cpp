@@ -1,19 +1,16 @@
-#include "format_cases.hpp"
+#include "conversion_table.hpp"
 
 #include "parameter_config/config.hpp"
 #include "support/capturing_system_log.hpp"
 
 #include <core/logger.hpp>
 
-#include <gmock/gmock.h>
 
 #include <sstream>
 #include <vector>
 
-namespace formats_test {
+namespace orx::parameters::test {
 namespace {
-
-using orx::parameters::config;
 
 class registry : public ::testing::Test {
 protected:
@@ -22,7 +19,7 @@ protected:
         return config(m_logger, stream);
     }
 
-    orx::libs::core::logger m_logger{"tarnwick", "test", std::make_shared<orx::test::capturing_system_log>()};
+    libs::core::logger m_logger{"tarnwick", "test", std::make_shared<orx::test::capturing_system_log>()};
 };
 
 std::vector<uint32_t> numbers(const config& parameters) {
@@ -67,4 +64,4 @@ TEST_F(registry, dumps_every_parameter_in_number_order) {
 }
 
 }  // namespace
-}  // namespace formats_test
+}  // namespace orx::parameters::test
