@@ -1,5 +1,5 @@
 #include "../../tools/tarnwick-load/frames.hpp"
-#include "support/service_process.hpp"
+#include "support/service_fixture.hpp"
 
 #include <core/timestamp.hpp>
 #include <load_profile.hpp>
@@ -17,9 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using orx::test::child_process;
+using orx::test::program;
 using testing::HasSubstr;
 
-const std::string tools = TARNWICK_BINARY_DIR "/tools/";
 // A run of a few thousand frames takes well under a second; the bound only stops a hung child.
 constexpr auto run_limit = 20s;
 
@@ -30,20 +30,6 @@ Json::Value summary_of(const child_process& load) {
     EXPECT_TRUE(Json::parseFromStream(builder, text, &summary, nullptr)) << load.standard_output();
     return summary;
 }
-
-// The channels of one test, as a service configuration file would name them.
-struct service_files {
-    orx::test::temp_dir m_dir;
-    std::string m_config = m_dir.file("service.json");
-
-    service_files() {
-        std::ofstream(m_config) << "{\"system\": {\"pidfile\": \"" << m_dir.file("pid") << "\"},\n"
-                                << " \"binary\": {\"input\": \"" << m_dir.ipc("frames") << "\", \"output\": \""
-                                << m_dir.ipc("downlink") << "\"},\n"
-                                << " \"json\": {\"input\": \"" << m_dir.ipc("requests") << "\", \"output\": \""
-                                << m_dir.ipc("documents") << "\"}}\n";
-    }
-};
 
 struct relay_case {
     std::string name;
@@ -57,19 +43,21 @@ class load_against_relay : public ::testing::TestWithParam<relay_case> {};
 
 TEST_P(load_against_relay, counts_every_document_and_loses_none) {
     const auto& c = GetParam();
-    service_files files;
+    orx::test::temp_dir dir;
+    orx::test::service_configuration config(dir);
+    config.write();
     // No send limit on the relay's publishers: what the test counts is the tool, not the transport.
-    child_process relay(tools + "tarnwick-relay", {"-c", files.m_config, "--sndhwm", "0"}, files.m_dir.path());
+    child_process relay(program("tarnwick-relay"), {"-c", config.path, "--sndhwm", "0"}, dir.path());
     ASSERT_TRUE(relay.wait_for_standard_output([](const std::string& out) { return out.find("ready") != out.npos; }))
         << relay.error_output();
 
-    std::vector<std::string> arguments = {"-c", files.m_config, "--json", "-q"};
+    std::vector<std::string> arguments = {"-c", config.path, "--json", "-q"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     if (!c.capture.empty()) {
-        std::ofstream(files.m_dir.file("capture.hex")) << c.capture;
-        arguments.insert(arguments.end(), {"-f", files.m_dir.file("capture.hex")});
+        std::ofstream(dir.file("capture.hex")) << c.capture;
+        arguments.insert(arguments.end(), {"-f", dir.file("capture.hex")});
     }
-    child_process load(tools + "tarnwick-load", arguments, files.m_dir.path());
+    child_process load(program("tarnwick-load"), arguments, dir.path());
     ASSERT_EQ(load.wait(run_limit), 0) << load.error_output();
 
     const auto summary = summary_of(load);
@@ -114,7 +102,7 @@ TEST(load_accounting, names_lost_and_foreign_documents) {
     frames.bind(dir.ipc("frames"));
     documents.bind(dir.ipc("documents"));
 
-    child_process load(tools + "tarnwick-load", {"--binary-input", dir.ipc("frames"), "--json-output",
+    child_process load(program("tarnwick-load"), {"--binary-input", dir.ipc("frames"), "--json-output",
                         dir.ipc("documents"), "-n", "200", "--settle", "200", "--json", "-q"}, dir.path());
     uint64_t dropped = 0;
     bool foreign_sent = false;
@@ -166,7 +154,7 @@ TEST_P(load_failures, end_with_their_status) {
     std::vector<std::string> arguments;
     for (const auto& argument : GetParam().arguments)
         arguments.push_back(argument == "@" ? dir.ipc("nobody") : argument);
-    child_process load(tools + "tarnwick-load", arguments, dir.path());
+    child_process load(program("tarnwick-load"), arguments, dir.path());
     EXPECT_EQ(load.wait(run_limit), GetParam().status);
     EXPECT_THAT(load.error_output(), HasSubstr(GetParam().message));
 }
