@@ -92,11 +92,6 @@ public:
         m_thread.join();
     }
 
-    std::vector<std::string> lines() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lines;
-    }
-
 private:
     zmq::context_t m_context;
     zmq::socket_t m_socket;
