@@ -126,6 +126,21 @@ TEST_F(service_test, endpoint_in_use_is_retried_until_free) {
     EXPECT_EQ(peers.wait_until_converting(frames::heartbeat), frames::heartbeat_obsolete);
 }
 
+TEST_F(service_test, raw_output_without_peer_never_stalls_uplink) {
+    // Nobody takes the raw downlink output: its queue fills and the rest is dropped.
+    service_peers peers(m_config);
+    m_config.binary_tmp_output = m_dir.ipc("nobody_there");
+    m_config.write();
+    auto service = start();
+    ASSERT_NE(peers.wait_until_converting(frames::heartbeat), "<nothing>") << service->error_output();
+    peers.drain_json();
+    for (int i = 0; i < 10000; ++i)
+        peers.send_request(R"({"mac":"001122aabbcc","message":{"reboot":{}}})");
+    peers.send_frame(frames::heartbeat);
+    EXPECT_EQ(peers.json_document(std::chrono::seconds(20)), frames::heartbeat_obsolete);
+    EXPECT_THAT(service->error_output(), HasSubstr("tmp_output: "));
+}
+
 struct failed_start {
     std::string name;
     std::function<std::vector<std::string>(const service_configuration&)> arguments;  // the whole command line
