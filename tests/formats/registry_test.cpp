@@ -5,7 +5,6 @@
 
 #include <core/logger.hpp>
 
-
 #include <sstream>
 #include <vector>
 
