@@ -59,10 +59,8 @@ TEST_P(iso_8601, renders) {
 
 INSTANTIATE_TEST_SUITE_P(
     examples, iso_8601,
-    ::testing::Values(iso_case{1700000000123, true, 'T', true, "2023-11-14T22:13:20.123Z"},
-                      iso_case{1700000000005, true, 'T', true, "2023-11-14T22:13:20.005Z"},
-                      iso_case{0, true, 'T', true, "1970-01-01T00:00:00.000Z"},
-                      iso_case{1700000000123, false, ' ', false, "2023-11-14 22:13:20"},
+    // The document form ("...T...Z" with milliseconds) is in every golden and end-to-end document.
+    ::testing::Values(iso_case{1700000000123, false, ' ', false, "2023-11-14 22:13:20"},
                       iso_case{951782400999, true, 'T', true, "2000-02-29T00:00:00.999Z"},
                       iso_case{4102444799000, true, 'T', true, "2099-12-31T23:59:59.000Z"},
                       iso_case{1600000000500, true, '_', false, "2020-09-13_12:26:40.500"}));
