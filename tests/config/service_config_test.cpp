@@ -16,7 +16,6 @@
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 Json::Value valid_document() {
     Json::Value doc;
@@ -117,15 +116,5 @@ INSTANTIATE_TEST_SUITE_P(documents, invalid_documents, ::testing::Values(
                  "Can not find field <string>: json.output\nCan not find field <string>: statistics.textfile"},
     invalid_case{[](Json::Value& d) { d["statistics"] = "/var/lib/stats.prom"; },
                  object_missing + "statistics, path: statistics.textfile"}));
-
-class unparsable_documents : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(unparsable_documents, fail_before_any_key_is_read) {
-    EXPECT_THAT([&] { read(GetParam()); },
-                ::testing::ThrowsMessage<std::runtime_error>(StartsWith("Cannot parse json: * Line ")));
-}
-
-INSTANTIATE_TEST_SUITE_P(texts, unparsable_documents,
-                         ::testing::Values("pidfile = /run/service.pid", "", R"({"system": {"pidfile": "x"})"));
 
 }  // namespace

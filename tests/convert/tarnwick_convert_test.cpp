@@ -1,7 +1,7 @@
 // tarnwick-convert run as a process: golden captures in and out, failure lines,
 // exit statuses and options.
 
-#include "run_process.hpp"
+#include "support/service_process.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -109,24 +109,12 @@ TEST(tarnwick_convert, wrong_command_line_exits_2_with_usage) {
 
 class parameter_file : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/tarnwick-convert-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(folder), nullptr);
-        m_folder = folder;
-    }
-    void TearDown() override {
-        for (const auto& path : m_files)
-            std::remove(path.c_str());
-        ::rmdir(m_folder.c_str());
-    }
     std::string write(const std::string& name, const std::string& text) {
-        m_files.push_back(m_folder + "/" + name);
-        std::ofstream(m_files.back()) << text;
-        return m_files.back();
+        std::ofstream(m_dir.file(name)) << text;
+        return m_dir.file(name);
     }
 
-    std::string m_folder;
-    std::vector<std::string> m_files;
+    temp_dir m_dir;
 };
 
 TEST_F(parameter_file, that_loads_is_used) {
@@ -143,7 +131,7 @@ TEST_F(parameter_file, that_cannot_be_loaded_exits_2) {
         std::string reason;
     };
     const unusable cases[] = {
-        {m_folder + "/missing.json", "missing.json"},
+        {m_dir.file("missing.json"), "missing.json"},
         {write("broken.json", "{ \"hw_param\": ["), "Parameter config file is invalid: "},
         {write("no_num.json", R"({ "hw_param": [ { "jname": "period", "format": "UINT", "size": 2 } ] })"),
          "Parameter period must have a \"num\" field"},

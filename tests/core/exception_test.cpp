@@ -18,27 +18,17 @@ using orx::libs::core::source_location;
 const std::string root = orx::libs::core::constants::source_directory;
 
 TEST(exception, describes_project_path_line_and_text) {
-    const std::string file = root + "/src/node_type.cpp";
-    const exception e("Unknown node_type", source_location(12, file.c_str(), "f()"));
-    EXPECT_STREQ(e.what(), "/src/node_type.cpp:12 Unknown node_type");
-    EXPECT_EQ(exception_to_string(e), "/src/node_type.cpp:12 Unknown node_type");
-}
-
-TEST(exception, default_location_has_empty_path) {
-    const exception e("x", source_location());
-    EXPECT_STREQ(e.what(), ":0 x");
-}
-
-TEST(exception, negative_line_keeps_its_sign) {
-    const std::string file = root + "/a.cpp";
-    const exception e("x", source_location(-3, file.c_str(), "f()"));
-    EXPECT_STREQ(e.what(), "/a.cpp:-3 x");
-}
-
-TEST(exception, current_location_points_at_this_file) {
-    const int line = __LINE__ + 1;
-    const exception e("here", CORE_CURRENT_LOCATION);
-    EXPECT_EQ(std::string(e.what()), "/tests/core/exception_test.cpp:" + std::to_string(line) + " here");
+    struct where {
+        int line;
+        std::string file;
+        const char* text;
+    };
+    for (const auto& c : {where{12, root + "/src/node_type.cpp", "/src/node_type.cpp:12 x"},
+                          where{-3, root + "/a.cpp", "/a.cpp:-3 x"}, where{0, "", ":0 x"}}) {
+        const exception e("x", c.file.empty() ? source_location() : source_location(c.line, c.file.c_str(), "f()"));
+        EXPECT_STREQ(e.what(), c.text);
+        EXPECT_EQ(exception_to_string(e), c.text);
+    }
 }
 
 TEST(exception, check_keeps_the_condition_text_as_written) {

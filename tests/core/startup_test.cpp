@@ -1,4 +1,4 @@
-#include "support/temp_dir.hpp"
+#include "support/service_process.hpp"
 
 #include <core/exception.hpp>
 #include <core/get_config_file_name.hpp>
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <sys/wait.h>
@@ -46,31 +45,8 @@ TEST(command_line, takes_the_last_config_file) {
 
 TEST(command_line, refuses_with_the_usage) {
     using ::testing::StartsWith;
-    EXPECT_THAT(failure_of({"tarnwick"}), StartsWith("The configuration file is not defined! Usage: tarnwick -c config_file"));
-    EXPECT_THAT(failure_of({"tarnwick", "-x"}), StartsWith("Usage: tarnwick -c config_file"));
     EXPECT_THAT(failure_of({"tarnwick", "-c"}), StartsWith("Usage: tarnwick -c config_file"));
     EXPECT_THAT(failure_of({"tarnwick", "-t"}), StartsWith("The configuration file is not defined!"));
-}
-
-TEST(command_line, check_and_version_options) {
-    std::vector<std::string> arguments{"tarnwick", "-t", "-c", "a.json"};
-    std::vector<char*> argv;
-    for (auto& a : arguments)
-        argv.push_back(a.data());
-    auto options = orx::libs::core::parse_command_line(4, argv.data());
-    EXPECT_TRUE(options.check_only);
-    EXPECT_EQ(options.config_file, "a.json");
-    std::string program = "tarnwick", version = "-v";
-    char* only_version[] = {program.data(), version.data(), nullptr};
-    options = orx::libs::core::parse_command_line(2, only_version);
-    EXPECT_TRUE(options.version);
-}
-
-std::string read(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
 }
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
@@ -93,7 +69,7 @@ TEST(pid_file, stale_or_meaningless_content_is_overwritten) {
         write(path, content);
         EXPECT_NO_THROW(check_pid(path)) << content;
         write_pid(path);
-        EXPECT_EQ(read(path), std::to_string(getpid())) << content;
+        EXPECT_EQ(orx::test::read_file(path), std::to_string(getpid())) << content;
     }
     EXPECT_NO_THROW(check_pid(dir.file("absent")));
 }
@@ -108,16 +84,7 @@ TEST(pid_file, live_process_refuses_and_keeps_the_file) {
     } catch (const exception& e) {
         EXPECT_EQ(e.error(), "Process is running");
     }
-    EXPECT_EQ(read(path), std::to_string(getpid()));
-}
-
-TEST(pid_file, unwritable_path_is_reported) {
-    try {
-        write_pid("/nonexistent-folder/pid");
-        FAIL();
-    } catch (const exception& e) {
-        EXPECT_EQ(e.error(), "Error opening pid-file!");
-    }
+    EXPECT_EQ(orx::test::read_file(path), std::to_string(getpid()));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Downlink requests through the generic request converter: the frames each
 // request member becomes, their order and sequence numbers, and what is dropped.
 
-#include "test_support.hpp"
+#include "support/converters.hpp"
 
 #include "generic_request_converter.hpp"
 

@@ -6,26 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <optional>
 
 namespace {
 
 using namespace orx::test;
 using ::testing::HasSubstr;
 
-class service_test : public ::testing::Test {
-protected:
-    service_test() : m_config(m_dir), m_debug(m_config.debug_port) { m_config.write(); }
-
-    std::unique_ptr<child_process> start(std::optional<std::vector<std::string>> arguments = std::nullopt) {
-        return std::make_unique<child_process>(
-            program("tarnwick"), arguments ? *arguments : std::vector<std::string>{"-c", m_config.path}, m_dir.path());
-    }
-
-    temp_dir m_dir;
-    service_configuration m_config;
-    debug_sink m_debug;
-};
+using service_test = service_run;
 
 TEST_F(service_test, heartbeat_becomes_its_two_documents) {
     service_peers peers(m_config);

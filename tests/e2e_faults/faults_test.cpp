@@ -58,15 +58,7 @@ public:
         m_socket.set(zmq::sockopt::subscribe, "");
         m_socket.connect(endpoint);
     }
-    std::string next(std::chrono::milliseconds bound = 5s) {
-        zmq::pollitem_t item{m_socket.handle(), 0, ZMQ_POLLIN, 0};
-        if (zmq::poll(&item, 1, bound) <= 0)
-            return "<nothing>";
-        zmq::message_t message;
-        if (!m_socket.recv(message, zmq::recv_flags::dontwait))
-            return "<nothing>";
-        return message.to_string();
-    }
+    std::string next(std::chrono::milliseconds bound = 5s) { return service_peers::receive(m_socket, bound); }
 
 private:
     zmq::context_t m_context;
@@ -131,19 +123,13 @@ private:
     std::thread m_thread;
 };
 
-class service_faults : public ::testing::Test {
+class service_faults : public service_run {
 protected:
-    service_faults() : m_config(m_dir), m_debug(m_config.debug_port) { m_config.write(); }
-
+    // The service with the configuration as the test has changed it.
     std::unique_ptr<child_process> start() {
         m_config.write();
-        return std::make_unique<child_process>(program("tarnwick"), std::vector<std::string>{"-c", m_config.path},
-                                               m_dir.path());
+        return service_run::start();
     }
-
-    temp_dir m_dir;
-    service_configuration m_config;
-    debug_sink m_debug;
 };
 
 TEST_F(service_faults, json_subscriber_that_leaves_and_comes_back_gets_documents_again) {

@@ -1,13 +1,11 @@
 // The service's own command line: -t checks the configuration without
 // starting anything, -v prints the version, anything else shows the usage.
-#include "support/service_fixture.hpp"
+#include "instance.hpp"
 
 #include <core/constants.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <dirent.h>
 
 namespace {
 
@@ -16,21 +14,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 const std::string valid_parameters = R"({"hw_param": [{"num": 1, "jname": "period", "format": "UINT", "size": 2}]})";
-
-// The names in the folder, but the captured output of the child processes.
-std::vector<std::string> folder_content(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != ".." && name.rfind("stdout.", 0) != 0 && name.rfind("stderr.", 0) != 0)
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct check_case {
     std::string name;
@@ -124,17 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<check_case>& info) { return info.param.name; });
 
 TEST(configuration_check_ok, says_so_and_starts_nothing) {
-    temp_dir dir;
+    temp_dir dir, outputs;
     service_configuration config(dir);
     config.statistics_textfile = dir.file("tarnwick.prom");
     config.write();
-    const auto before = folder_content(dir.path());
-    child_process check(program("tarnwick"), {"-t", "-c", config.path}, dir.path());
+    const auto before = folder_names(dir.path());
+    child_process check(program("tarnwick"), {"-t", "-c", config.path}, outputs.path());
     ASSERT_EQ(check.wait(), 0) << check.error_output();
     EXPECT_EQ(check.standard_output(), "configuration ok\n");
     EXPECT_EQ(check.error_output(), "");
     // No pid file, no ipc endpoint, no textfile.
-    EXPECT_EQ(folder_content(dir.path()), before);
+    EXPECT_EQ(folder_names(dir.path()), before);
 }
 
 TEST(configuration_check_ok, bundled_configuration_passes) {

@@ -2,7 +2,6 @@
 // prints: every ```console block whose command pipes lines into
 // tarnwick-convert is run, and its output (standard output, then standard
 // error) must be the block's remaining lines.
-#include "convert/run_process.hpp"
 #include "support/service_fixture.hpp"
 
 #include <gmock/gmock.h>

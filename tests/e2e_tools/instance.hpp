@@ -2,12 +2,14 @@
 
 #include "support/service_fixture.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -98,6 +100,21 @@ inline bool wait_for_file(const std::string& folder, const std::string& name,
     }
     ::close(watch);
     return found;
+}
+
+// The names in the folder that begin with the prefix, sorted.
+inline std::vector<std::string> folder_names(const std::string& path, const std::string& prefix = "") {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." && name.rfind(prefix, 0) == 0)
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // The hex gateway frame of the test heartbeat stamped at the given millisecond.

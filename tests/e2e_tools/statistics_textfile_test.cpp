@@ -6,25 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <dirent.h>
 
 namespace {
 
 using namespace orx::test;
 using ::testing::HasSubstr;
-
-std::vector<std::string> leftovers(const std::string& folder, const std::string& prefix) {
-    std::vector<std::string> found;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.rfind(prefix, 0) == 0)
-                found.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    return found;
-}
 
 TEST(statistics_textfile, last_write_on_stop_holds_every_count) {
     instance service([](service_configuration& c) { c.statistics_textfile = c.pidfile + ".prom"; });
@@ -63,7 +49,7 @@ TEST(statistics_textfile, last_write_on_stop_holds_every_count) {
     struct stat last {};
     ASSERT_EQ(::stat(path.c_str(), &last), 0);
     EXPECT_NE(first.st_ino, last.st_ino);
-    EXPECT_EQ(leftovers(service.dir.path(), name), std::vector<std::string>{name});
+    EXPECT_EQ(folder_names(service.dir.path(), name), std::vector<std::string>{name});
 }
 
 TEST(statistics_textfile, unwritable_path_is_logged_and_the_service_runs_on) {

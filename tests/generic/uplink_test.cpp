@@ -1,16 +1,14 @@
 // Generic uplink frames: the size check, and the position, parameter report and
 // parameter request documents they become.
 
-#include "downlink/test_support.hpp"
+#include "support/converters.hpp"
 
 #include "converter_utils.hpp"
 #include "generic_request_converter.hpp"
-#include "mac.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 
 namespace orx::test {
 namespace {
@@ -235,37 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
         uplink_case{"number_not_hex", generic_frame("000F", "0100ZZ00"), "", optional_access},
         uplink_case{"too_short", generic_frame("000F", "01"), "", "cmd_data is too short: (1) 01"}),
     title);
-
-// ---- MAC texts ----
-
-struct mac_case {
-    std::string input;
-    std::string output;
-};
-
-class shrunk_macs : public ::testing::TestWithParam<mac_case> {};
-TEST_P(shrunk_macs, drop_the_middle_bytes) {
-    EXPECT_EQ(shrink_mac(GetParam().input), GetParam().output);
-}
-INSTANTIATE_TEST_SUITE_P(texts, shrunk_macs,
-                         ::testing::Values(mac_case{"0011223344556677", "001122556677"},
-                                           mac_case{"00112233445566778899", "001122556677"},
-                                           mac_case{"aabbccFFFEddeeff", "aabbccddeeff"},
-                                           mac_case{"0011223344", "001122"}));
-
-TEST(shrunk_mac, needs_ten_characters) {
-    EXPECT_THAT([] { shrink_mac("001122334"); }, ThrowsMessage<std::out_of_range>("string_view::substr"));
-}
-
-class extended_macs : public ::testing::TestWithParam<mac_case> {};
-TEST_P(extended_macs, insert_fffe_in_upper_case) {
-    EXPECT_EQ(generic_request_converter::extend_mac(GetParam().input), GetParam().output);
-}
-INSTANTIATE_TEST_SUITE_P(texts, extended_macs,
-                         ::testing::Values(mac_case{"001122aabbcc", "001122FFFEAABBCC"},
-                                           mac_case{"abcd", "ABCDFFFE"},
-                                           mac_case{"001122", "001122FFFE"},
-                                           mac_case{"001122aabbccdd", "001122FFFEAABBCC"}));
 
 }  // namespace
 }  // namespace orx::test

@@ -1,9 +1,7 @@
 #include "../../tools/tarnwick-load/frames.hpp"
-#include "child_process.hpp"
-#include "support/temp_dir.hpp"
+#include "support/service_fixture.hpp"
 
 #include <core/timestamp.hpp>
-#include <boost/optional/optional_io.hpp>
 #include <load_profile.hpp>
 
 #include <json/json.h>
@@ -19,33 +17,19 @@ namespace {
 
 using namespace std::chrono_literals;
 using orx::test::child_process;
+using orx::test::program;
 using testing::HasSubstr;
 
-const std::string tools = TARNWICK_BINARY_DIR "/tools/";
 // A run of a few thousand frames takes well under a second; the bound only stops a hung child.
 constexpr auto run_limit = 20s;
 
 Json::Value summary_of(const child_process& load) {
     Json::Value summary;
-    std::istringstream text(load.output());
+    std::istringstream text(load.standard_output());
     Json::CharReaderBuilder builder;
-    EXPECT_TRUE(Json::parseFromStream(builder, text, &summary, nullptr)) << load.output();
+    EXPECT_TRUE(Json::parseFromStream(builder, text, &summary, nullptr)) << load.standard_output();
     return summary;
 }
-
-// The channels of one test, as a service configuration file would name them.
-struct service_files {
-    orx::test::temp_dir m_dir;
-    std::string m_config = m_dir.file("service.json");
-
-    service_files() {
-        std::ofstream(m_config) << "{\"system\": {\"pidfile\": \"" << m_dir.file("pid") << "\"},\n"
-                                << " \"binary\": {\"input\": \"" << m_dir.ipc("frames") << "\", \"output\": \""
-                                << m_dir.ipc("downlink") << "\"},\n"
-                                << " \"json\": {\"input\": \"" << m_dir.ipc("requests") << "\", \"output\": \""
-                                << m_dir.ipc("documents") << "\"}}\n";
-    }
-};
 
 struct relay_case {
     std::string name;
@@ -59,19 +43,22 @@ class load_against_relay : public ::testing::TestWithParam<relay_case> {};
 
 TEST_P(load_against_relay, counts_every_document_and_loses_none) {
     const auto& c = GetParam();
-    service_files files;
+    orx::test::temp_dir dir;
+    orx::test::service_configuration config(dir);
+    config.write();
     // No send limit on the relay's publishers: what the test counts is the tool, not the transport.
-    child_process relay({tools + "tarnwick-relay", "-c", files.m_config, "--sndhwm", "0"});
-    ASSERT_TRUE(relay.wait_for_output("ready", 5s)) << relay.errors();
+    child_process relay(program("tarnwick-relay"), {"-c", config.path, "--sndhwm", "0"}, dir.path());
+    ASSERT_TRUE(relay.wait_for_standard_output([](const std::string& out) { return out.find("ready") != out.npos; }))
+        << relay.error_output();
 
-    std::vector<std::string> arguments = {tools + "tarnwick-load", "-c", files.m_config, "--json", "-q"};
+    std::vector<std::string> arguments = {"-c", config.path, "--json", "-q"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     if (!c.capture.empty()) {
-        std::ofstream(files.m_dir.file("capture.hex")) << c.capture;
-        arguments.insert(arguments.end(), {"-f", files.m_dir.file("capture.hex")});
+        std::ofstream(dir.file("capture.hex")) << c.capture;
+        arguments.insert(arguments.end(), {"-f", dir.file("capture.hex")});
     }
-    child_process load(arguments);
-    ASSERT_EQ(load.wait_exit(run_limit), 0) << load.errors();
+    child_process load(program("tarnwick-load"), arguments, dir.path());
+    ASSERT_EQ(load.wait(run_limit), 0) << load.error_output();
 
     const auto summary = summary_of(load);
     EXPECT_EQ(summary["frames_sent"].asUInt64(), 2000u);
@@ -86,8 +73,8 @@ TEST_P(load_against_relay, counts_every_document_and_loses_none) {
     EXPECT_EQ(summary["downlink"]["received"].asUInt64(), c.requests);
 
     relay.signal(SIGTERM);
-    EXPECT_EQ(relay.wait_exit(5s), 0);
-    EXPECT_THAT(relay.errors(), HasSubstr("(0 refused)"));
+    EXPECT_EQ(relay.wait(), 0);
+    EXPECT_THAT(relay.error_output(), HasSubstr("(0 refused)"));
 }
 
 const std::string position_line =
@@ -115,8 +102,8 @@ TEST(load_accounting, names_lost_and_foreign_documents) {
     frames.bind(dir.ipc("frames"));
     documents.bind(dir.ipc("documents"));
 
-    child_process load({tools + "tarnwick-load", "--binary-input", dir.ipc("frames"), "--json-output",
-                        dir.ipc("documents"), "-n", "200", "--settle", "200", "--json", "-q"});
+    child_process load(program("tarnwick-load"), {"--binary-input", dir.ipc("frames"), "--json-output",
+                        dir.ipc("documents"), "-n", "200", "--settle", "200", "--json", "-q"}, dir.path());
     uint64_t dropped = 0;
     bool foreign_sent = false;
     const auto deadline = std::chrono::steady_clock::now() + run_limit;
@@ -143,7 +130,7 @@ TEST(load_accounting, names_lost_and_foreign_documents) {
             }
         }
     }
-    ASSERT_EQ(load.wait_exit(5s), 0) << load.errors();
+    ASSERT_EQ(load.wait(), 0) << load.error_output();
     const auto summary = summary_of(load);
     EXPECT_EQ(summary["frames_sent"].asUInt64(), 200u);
     EXPECT_EQ(summary["documents"]["expected"].asUInt64(), 260u);
@@ -164,12 +151,12 @@ class load_failures : public ::testing::TestWithParam<failure_case> {};
 
 TEST_P(load_failures, end_with_their_status) {
     orx::test::temp_dir dir;
-    std::vector<std::string> arguments = {tools + "tarnwick-load"};
+    std::vector<std::string> arguments;
     for (const auto& argument : GetParam().arguments)
         arguments.push_back(argument == "@" ? dir.ipc("nobody") : argument);
-    child_process load(arguments);
-    EXPECT_EQ(load.wait_exit(run_limit), GetParam().status);
-    EXPECT_THAT(load.errors(), HasSubstr(GetParam().message));
+    child_process load(program("tarnwick-load"), arguments, dir.path());
+    EXPECT_EQ(load.wait(run_limit), GetParam().status);
+    EXPECT_THAT(load.error_output(), HasSubstr(GetParam().message));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -28,14 +28,14 @@ TEST_F(events_loop, handler_failure_is_logged_and_later_handlers_run) {
         CORE_CURRENT_LOCATION);
     EXPECT_TRUE(run_loop(5s, true));
     EXPECT_THAT(ran, ElementsAre("before", "after"));
-    EXPECT_THAT(m_log->lines(3),
+    EXPECT_THAT(m_log->texts(3),
                 ElementsAre(HasSubstr("Caught exeption"), HasSubstr("check failed: 1 + 1 == 3"),
                             HasSubstr("Caught exeption"), "Unknown exception"));
 }
 
 TEST_F(events_loop, run_without_work_returns_at_once) {
     EXPECT_TRUE(finishes_within([this] { m_loop->run_catch_exceptions(CORE_CURRENT_LOCATION); }, 5s));
-    EXPECT_TRUE(m_log->lines(3).empty());
+    EXPECT_TRUE(m_log->texts(3).empty());
 }
 
 TEST_F(events_loop, work_keeps_the_loop_running_until_released) {

@@ -21,7 +21,7 @@ bool is_probe(const delivery& d) { return d.second.find("\"~probe\":") != std::s
 
 class message_streams : public loop_test {
 protected:
-    void SetUp() override { m_publisher = m_loop->get_zmq().bind(zmq::socket::type::pub, endpoint("pub")); }
+    void SetUp() override { m_publisher = m_loop->get_zmq().bind(zmq::socket::type::pub, m_dir.ipc("pub")); }
 
     core::message_stream::callback recorder(const std::string& label) {
         return [this, label](boost::string_view text) { m_deliveries.emplace_back(label, text.to_string()); };
@@ -74,8 +74,8 @@ class stream_topics : public message_streams, public ::testing::WithParamInterfa
 
 TEST_P(stream_topics, reach_the_subscribers_of_the_first_matching_topic) {
     const auto& c = GetParam();
-    auto stream = c.json ? m_loop->create_zmq_message_stream(endpoint("pub"))
-                         : m_loop->create_zmq_raw_message_stream(endpoint("pub"));
+    auto stream = c.json ? m_loop->create_zmq_message_stream(m_dir.ipc("pub"))
+                         : m_loop->create_zmq_raw_message_stream(m_dir.ipc("pub"));
     std::vector<core::message_stream::subscription::ptr> subscriptions;
     for (std::size_t i = 0; i < c.topics.size(); ++i)
         subscriptions.push_back(stream->subscribe(c.topics[i], recorder(c.topics[i] + "#" + std::to_string(i))));
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST_F(message_streams, subscription_ended_while_messages_flow_gets_no_more) {
-    auto stream = m_loop->create_zmq_raw_message_stream(endpoint("pub"));
+    auto stream = m_loop->create_zmq_raw_message_stream(m_dir.ipc("pub"));
     core::message_stream::subscription::ptr second;
     auto first = stream->subscribe("a", [&](boost::string_view text) {
         m_deliveries.emplace_back("first", text.to_string());
@@ -122,7 +122,7 @@ TEST_F(message_streams, subscription_ended_while_messages_flow_gets_no_more) {
 }
 
 TEST_F(message_streams, subscription_made_during_dispatch_starts_with_the_next_message) {
-    auto stream = m_loop->create_zmq_raw_message_stream(endpoint("pub"));
+    auto stream = m_loop->create_zmq_raw_message_stream(m_dir.ipc("pub"));
     std::vector<core::message_stream::subscription::ptr> added;
     auto first = stream->subscribe("a", [&](boost::string_view text) {
         m_deliveries.emplace_back("first", text.to_string());
@@ -138,7 +138,7 @@ TEST_F(message_streams, subscription_made_during_dispatch_starts_with_the_next_m
 }
 
 TEST_F(message_streams, stream_destroyed_by_its_callback_stops_quietly) {
-    auto stream = m_loop->create_zmq_raw_message_stream(endpoint("pub"));
+    auto stream = m_loop->create_zmq_raw_message_stream(m_dir.ipc("pub"));
     int calls = 0;
     auto gone = stream->subscribe("x", [&](boost::string_view) {
         ++calls;

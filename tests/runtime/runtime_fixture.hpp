@@ -3,73 +3,24 @@
 #include "core/core.hpp"
 #include "core/events_loop.hpp"
 #include "core/logger.hpp"
-#include "core/system_log.hpp"
+#include "support/capturing_system_log.hpp"
+#include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <future>
 #include <memory>
-#include <mutex>
-#include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
 namespace runtime_test {
 
 namespace core = orx::libs::core;
 using namespace std::chrono_literals;
 
-// Keeps the system-log lines of a logger for inspection.
-class captured_log final : public core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void close() override {}
-    void write(int priority, const std::string& line) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.emplace_back(priority, line);
-    }
-
-    std::vector<std::string> lines(int priority) const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::vector<std::string> result;
-        for (const auto& line : m_lines)
-            if (line.first == priority)
-                result.push_back(line.second);
-        return result;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::pair<int, std::string>> m_lines;
-};
-
-// A folder for ipc:// endpoints, removed with everything in it.
-class temp_dir {
-public:
-    temp_dir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~temp_dir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+using orx::test::capturing_system_log;
+using orx::test::temp_dir;
 
 // Runs `action` on a thread of its own and waits at most `limit` for it.
 inline bool finishes_within(std::function<void()> action, std::chrono::milliseconds limit) {
@@ -104,9 +55,7 @@ protected:
         return !expired;
     }
 
-    std::string endpoint(const std::string& name) const { return "ipc://" + m_dir.path() + "/" + name; }
-
-    std::shared_ptr<captured_log> m_log = std::make_shared<captured_log>();
+    std::shared_ptr<capturing_system_log> m_log = std::make_shared<capturing_system_log>();
     core::logger m_root{"tarnwick", "main", m_log};
     core::core::ptr m_core = core::core::create(m_root);
     core::events_loop::ptr m_loop = m_core->create_events_loop("main loop");

@@ -215,7 +215,7 @@ TEST_F(timers, throwing_periodic_callback_keeps_ticking_and_is_logged) {
         CORE_CURRENT_LOCATION);
     EXPECT_TRUE(run_loop(5s, true));
     EXPECT_EQ(calls, 3);
-    const auto errors = m_log->lines(3);
+    const auto errors = m_log->texts(3);
     ASSERT_EQ(errors.size(), 6u);
     for (std::size_t i = 0; i < errors.size(); i += 2) {
         EXPECT_THAT(errors[i], HasSubstr("runtime_fixture.hpp:"));

@@ -24,8 +24,8 @@ protected:
         zmq::asio_socket a(io(), ZMQ_PAIR);
         zmq::asio_socket b(io(), ZMQ_PAIR);
         a.set_option(ZMQ_RCVTIMEO, 5000);
-        a.bind(endpoint(name));
-        b.connect(endpoint(name));
+        a.bind(m_dir.ipc(name));
+        b.connect(m_dir.ipc(name));
         zmq::message hello("hello");
         b.send(hello);
         zmq::message received;
@@ -88,7 +88,7 @@ TEST_F(zmq_binding, cancelled_receive_completes_once_as_aborted) {
 TEST_F(zmq_binding, sockets_closed_with_a_receive_pending_leave_the_descriptors_alone) {
     for (int round = 0; round < 50; ++round) {
         zmq::asio_socket s(io(), ZMQ_PULL);
-        s.bind(endpoint("churn" + std::to_string(round)));
+        s.bind(m_dir.ipc("churn" + std::to_string(round)));
         s.async_receive([](const boost::system::error_code&, zmq::message&) {});
         m_loop->post([&] { m_loop->stop(); }, CORE_CURRENT_LOCATION);
         ASSERT_TRUE(run_loop());

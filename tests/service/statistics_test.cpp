@@ -1,9 +1,4 @@
-#include "support/service_process.hpp"
-#include "support/temp_dir.hpp"
-
 #include "statistics.hpp"
-
-#include <core/exception.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,15 +26,6 @@ TEST(statistics, counts_documents_by_topic) {
     EXPECT_THAT(text, HasSubstr("\ntarnwick_documents_published_total{topic=\"obsolete\"} 2\n"));
     EXPECT_THAT(text, HasSubstr("# TYPE tarnwick_frames_received_total counter\ntarnwick_frames_received_total 2\n"));
     EXPECT_THAT(text, HasSubstr("tarnwick_tmp_output_dropped_total 1\n"));
-}
-
-TEST(statistics, textfile_is_replaced_whole) {
-    orx::test::temp_dir dir;
-    const auto path = dir.file("tarnwick.prom");
-    orx::write_file_atomically(path, "first\n");
-    orx::write_file_atomically(path, "second\n");
-    EXPECT_EQ(orx::test::read_file(path), "second\n");
-    EXPECT_THROW(orx::write_file_atomically(dir.file("missing/x.prom"), "x"), orx::libs::core::exception);
 }
 
 }  // namespace

@@ -40,10 +40,12 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_lines;
     }
-    std::vector<std::string> texts() const {
+    // The texts of the lines kept, of one priority only when one is given.
+    std::vector<std::string> texts(int priority = -1) const {
         std::vector<std::string> out;
         for (const auto& l : lines())
-            out.push_back(l.text);
+            if (priority < 0 || l.priority == priority)
+                out.push_back(l.text);
         return out;
     }
     void clear() {

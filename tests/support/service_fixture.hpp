@@ -11,7 +11,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
-#include <map>
+#include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -91,11 +92,6 @@ public:
         m_thread.join();
     }
 
-    std::vector<std::string> lines() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lines;
-    }
-
 private:
     zmq::context_t m_context;
     zmq::socket_t m_socket;
@@ -167,7 +163,7 @@ public:
         }
     }
 
-private:
+    // The next message of the socket, or "<nothing>" after the bound.
     static std::string receive(zmq::socket_t& socket, std::chrono::milliseconds bound) {
         zmq::pollitem_t item{socket.handle(), 0, ZMQ_POLLIN, 0};
         if (zmq::poll(&item, 1, bound) <= 0)
@@ -178,9 +174,27 @@ private:
         return message.to_string();
     }
 
+private:
     zmq::context_t m_context;
     zmq::socket_t m_binary_input, m_binary_tmp_input, m_json_input, m_json_output, m_binary_output,
         m_binary_tmp_output;
+};
+
+// A configuration in a folder of its own, written, and a sink for the debug log
+// of the service the test starts.
+class service_run : public ::testing::Test {
+protected:
+    service_run() : m_config(m_dir), m_debug(m_config.debug_port) { m_config.write(); }
+
+    // The service, started with the given command line or else with the configuration.
+    std::unique_ptr<child_process> start(std::optional<std::vector<std::string>> arguments = std::nullopt) {
+        return std::make_unique<child_process>(
+            program("tarnwick"), arguments ? *arguments : std::vector<std::string>{"-c", m_config.path}, m_dir.path());
+    }
+
+    temp_dir m_dir;
+    service_configuration m_config;
+    debug_sink m_debug;
 };
 
 // Frames with known documents.

@@ -18,18 +18,10 @@ namespace orx::test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using ::testing::Not;
-using ::testing::Contains;
 
 const std::string seconds = "6553F100";  // 1700000000
 const std::string millis = "007B";       // 123
-
-// A position report: code 010E, size 20, command 0020, an 18-byte record, the address.
-const std::string position_payload = "010E" "00" "0014" "0020"
-                                     "00000064" "FFFFFF38" "0000000A" "01" "02" "000000" "04"
-                                     "0011223344556677";
 
 class dispatch : public ::testing::Test {
 protected:
@@ -37,35 +29,10 @@ protected:
 
     test_logger log;
     std::istringstream empty{"{}"};
-    parameters::config parameters{log.logger, empty};
+    parameters::config parameters{log.logger(), empty};
     recording_handler handler;
-    converter m_converter{log.logger, handler, parameters};
+    converter m_converter{log.logger(), handler, parameters};
 };
-
-TEST_F(dispatch, heartbeat_yields_obsolete_then_event) {
-    convert(gateway_frame(seconds, millis, node_payload{}.text()));
-    ASSERT_THAT(handler.topics(), ElementsAre("obsolete", "event"));
-    EXPECT_THAT(handler.documents[0].text, HasSubstr(R"("mac":"001122556677")"));
-    EXPECT_THAT(handler.documents[1].text, HasSubstr(R"("mac":"001122556677")"));
-    EXPECT_THAT(handler.documents[1].text, HasSubstr(R"("ts":"2023-11-14T22:13:20.123Z")"));
-}
-
-TEST_F(dispatch, announce_of_93_characters_yields_only_obsolete) {
-    // A data section is whole bytes: the longest announce too short to convert
-    // has 92 characters.
-    const auto announce = with(&node_payload::code, "010F");
-    convert(gateway_frame(seconds, millis, announce.substr(0, 92)));
-    EXPECT_THAT(handler.topics(), ElementsAre("obsolete"));
-    handler.documents.clear();
-
-    convert(gateway_frame(seconds, millis, announce));
-    EXPECT_THAT(handler.topics(), ElementsAre("obsolete", "event"));
-}
-
-TEST_F(dispatch, position_report_yields_no_obsolete) {
-    convert(gateway_frame(seconds, millis, position_payload));
-    EXPECT_THAT(handler.topics(), Not(Contains("obsolete")));
-}
 
 TEST_F(dispatch, other_codes_yield_only_obsolete) {
     for (const std::string code : {"0103", "0105", "0107", "080E"}) {
@@ -87,9 +54,9 @@ struct failing_handler : recording_handler {
 TEST(dispatch_failure, stops_the_later_converters) {
     test_logger log;
     std::istringstream empty{"{}"};
-    parameters::config parameters{log.logger, empty};
+    parameters::config parameters{log.logger(), empty};
     failing_handler handler;
-    converter convert{log.logger, handler, parameters};
+    converter convert{log.logger(), handler, parameters};
 
     EXPECT_THROW(convert.convert(binary_message{gateway_frame(seconds, millis, node_payload{}.text())}),
                  std::runtime_error);
@@ -114,8 +81,8 @@ TEST_P(dropped_request, yields_nothing_and_logs_nothing) {
     const auto parsed = libs::core::json::try_parse(GetParam().request);
     ASSERT_TRUE(parsed.ok);
     m_converter.convert(parsed.result);
-    EXPECT_THAT(handler.binaries, IsEmpty());
-    EXPECT_THAT(log.log->lines, IsEmpty());
+    EXPECT_THAT(handler.messages, IsEmpty());
+    EXPECT_THAT(log.all(), IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,20 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                       request_case{"mac_object", R"({"mac":{},"message":{"reboot":{}}})"}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(dispatch, mac_of_non_hex_characters_is_refused_with_a_log_line) {
-    for (const std::string mac : {"001122AABBCG", "00112 AABBCC", "0x1122AABBCC"}) {
-        log.log->lines.clear();
-        Json::Value request;
-        request["mac"] = mac;
-        request["message"]["reboot"] = Json::objectValue;
-        m_converter.convert(request);
-        EXPECT_THAT(handler.binaries, IsEmpty());
-        ASSERT_EQ(log.log->lines.size(), 1u) << mac;
-        EXPECT_EQ(log.log->lines[0].first, 3);
-        EXPECT_THAT(log.log->lines[0].second, HasSubstr("\"" + mac + "\""));
-    }
-}
-
 TEST_F(dispatch, request_that_is_no_object_raises) {
     EXPECT_THROW(m_converter.convert(Json::Value(Json::arrayValue)), Json::LogicError);
     EXPECT_THROW(m_converter.convert(Json::Value("001122AABBCC")), Json::LogicError);
@@ -153,11 +106,11 @@ TEST_F(dispatch, sequence_number_runs_on_across_requests) {
     request["message"]["reboot"] = Json::objectValue;
     for (int i = 0; i < 257; ++i)
         m_converter.convert(request);
-    ASSERT_EQ(handler.binaries.size(), 257u);
-    EXPECT_EQ(handler.binaries[0].substr(0, 6), "080E00");
-    EXPECT_EQ(handler.binaries[1].substr(0, 6), "080E01");
-    EXPECT_EQ(handler.binaries[255].substr(0, 6), "080EFF");
-    EXPECT_EQ(handler.binaries[256].substr(0, 6), "080E00");
+    ASSERT_EQ(handler.messages.size(), 257u);
+    EXPECT_EQ(handler.messages[0].substr(0, 6), "080E00");
+    EXPECT_EQ(handler.messages[1].substr(0, 6), "080E01");
+    EXPECT_EQ(handler.messages[255].substr(0, 6), "080EFF");
+    EXPECT_EQ(handler.messages[256].substr(0, 6), "080E00");
 }
 
 }  // namespace

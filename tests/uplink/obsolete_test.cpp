@@ -40,7 +40,7 @@ class get_mac : public ::testing::TestWithParam<mac_case> {};
 TEST_P(get_mac, finds_the_address_by_length_and_code) {
     test_logger log;
     recording_handler handler;
-    const obsolete_converter converter(log.logger, handler);
+    const obsolete_converter converter(log.logger(), handler);
     const auto& c = GetParam();
 
     EXPECT_EQ(converter.get_mac(c.payload), c.mac);
@@ -57,20 +57,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         mac_case{"empty", "", ""},
         mac_case{"length_15", positional("0104", 15), ""},
-        mac_case{"length_16_whole_text", "0011223344556677", "001122556677"},
         mac_case{"length_16_positions", positional("0011", 16), "001145ABCDEF"},
         mac_case{"length_17_odd", positional("0011", 17), "001145ABCDEF"},
         mac_case{"length_21_0103_last_8_bytes", positional("0103", 21), "456789EFGHIJ"},
         mac_case{"length_24_0103_from_6", positional("0103", 24), "6789ABGHIJKL"},
-        mac_case{"length_25_0103_from_6", positional("0103", 25), "6789ABGHIJKL"},
         mac_case{"length_25_other_last_8_bytes", positional("0105", 25), "89ABCDIJKLMN"},
         mac_case{"length_29_0104_last_8_bytes", positional("0104", 29), "CDEFGHMNOPQR"},
         mac_case{"length_30_0104_from_14", positional("0104", 30), "EFGHIJOPQRST"},
         mac_case{"length_30_010F_from_14", positional("010F", 30), "EFGHIJOPQRST"},
-        mac_case{"length_40_0103_from_6", positional("0103", 40), "6789ABGHIJKL"},
-        mac_case{"length_40_0104_from_14", positional("0104", 40), "EFGHIJOPQRST"},
         mac_case{"length_40_other_last_8_bytes", positional("0105", 40), "OPQRSTYZabcd"},
-        mac_case{"length_41_other_last_8_bytes", positional("0105", 41), "OPQRSTYZabcd"},
         mac_case{"length_40_010E_parameter_report", "010E000000000E" + positional("0105", 40).substr(14),
                  "OPQRSTYZabcd"},
         mac_case{"heartbeat_same_mac_as_its_document", node_payload{}.text(), "001122556677"},
@@ -80,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(obsolete_converter, skips_position_reports_only) {
     test_logger log;
     recording_handler handler;
-    const obsolete_converter converter(log.logger, handler);
+    const obsolete_converter converter(log.logger(), handler);
 
     struct pos_case {
         std::string payload;

@@ -1,59 +1,10 @@
 #pragma once
 
-#include "processed_messages_handler.hpp"
+#include "support/converters.hpp"
 
-#include <core/json.hpp>
-#include <core/logger.hpp>
-#include <core/system_log.hpp>
-
-#include <json/value.h>
-
-#include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace orx::test {
-
-// Keeps everything the converters emit, documents already as compact text.
-struct recording_handler : processed_messages_handler {
-    struct document {
-        std::string topic;
-        std::string text;
-    };
-
-    void on_message(const binary_message& message) override { binaries.emplace_back(message.m_hex); }
-    void on_message(boost::string_view topic, const Json::Value& value) override {
-        documents.push_back({std::string(topic), libs::core::json::to_string(value)});
-    }
-
-    std::vector<std::string> topics() const {
-        std::vector<std::string> result;
-        for (const auto& d : documents)
-            result.push_back(d.topic);
-        return result;
-    }
-
-    std::vector<document> documents;
-    std::vector<std::string> binaries;
-};
-
-// The system log of a test logger: keeps the lines instead of writing them.
-struct captured_log : libs::core::system_log {
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int priority, const std::string& line) override { lines.emplace_back(priority, line); }
-    void close() override {}
-
-    std::vector<std::pair<int, std::string>> lines;
-};
-
-struct test_logger {
-    std::shared_ptr<captured_log> log = std::make_shared<captured_log>();
-    libs::core::logger logger{"tarnwick", "test", log};
-
-    test_logger() { log->lines.clear(); }
-};
 
 // A 94-character heartbeat payload, one member per stretch of characters; the
 // announce payload has the same layout with chars 8-11 and 70-73 unread.

@@ -2,7 +2,6 @@
 
 #include <parameter_config/bitwise_or_for_hex_strings.hpp>
 
-#include <core/exception.hpp>
 #include <core/json.hpp>
 
 #include <gmock/gmock.h>
@@ -172,52 +171,6 @@ INSTANTIATE_TEST_SUITE_P(texts, hex_or, ::testing::Values(
     or_case{"1G", "00", boost::none},
     or_case{"00", "0g", boost::none},
     or_case{"", "x", boost::none}));
-
-struct rule_case {
-    std::string object;
-    std::string type_name;
-    boost::optional<uint32_t> size;
-};
-
-class format_rules : public ::testing::TestWithParam<rule_case> {};
-
-TEST_P(format_rules, build_the_format_with_its_size) {
-    const auto d = build(GetParam().object);
-    ASSERT_TRUE(d);
-    EXPECT_EQ(d->get_type_name(), GetParam().type_name);
-    EXPECT_EQ(d->get_size(), GetParam().size);
-}
-
-INSTANTIATE_TEST_SUITE_P(accepted, format_rules, ::testing::Values(
-    rule_case{R"({"format":"ARRAY","size":0})", "ARRAY", 0u},
-    rule_case{R"({"format":"ARRAYVAR","size":3})", "ARRAYVAR", 3u},
-    rule_case{R"({"format":"VARIABLE_SIZE_ARRAY","size":1})", "VARIABLE_SIZE_ARRAY", 1u},
-    rule_case{R"({"format":"OBJECT"})", "OBJECT", boost::none},
-    rule_case{R"({"format":"IPV4","size":7})", "IPV4", 4u},
-    rule_case{R"({"format":"IPV6"})", "IPV6", 16u},
-    rule_case{R"({"format":"BYTE_SLICE_VAR_LIST"})", "BYTE_SLICE_VAR_LIST", boost::none},
-    rule_case{R"({"format":"VAR_LIST"})", "VAR_LIST", boost::none},
-    rule_case{R"({"format":"VAR_LIST_WITH_VALUES"})", "VAR_LIST_WITH_VALUES", boost::none}));
-
-struct rejected_case {
-    std::string object;
-    std::string error;
-};
-
-class rejected_formats : public ::testing::TestWithParam<rejected_case> {};
-
-TEST_P(rejected_formats, raise_their_text) {
-    const auto parsed = libs::core::json::try_parse(GetParam().object);
-    EXPECT_THAT([&] { descriptor::create_from_json(parsed.result); },
-                ::testing::ThrowsMessage<libs::core::exception>(::testing::HasSubstr(GetParam().error)));
-}
-
-INSTANTIATE_TEST_SUITE_P(sizes, rejected_formats, ::testing::Values(
-    rejected_case{R"({"format":"ARRAY","jname":"a"})", "Descriptor a must have a \"size\" field"},
-    rejected_case{R"({"format":"ARRAYVAR","jname":"b","size":0})",
-                  "Descriptor b must have a \"size\" field with value greater than 0"},
-    rejected_case{R"({"format":"VARIABLE_SIZE_ARRAY","jname":"c"})",
-                  "Descriptor c must have a \"size\" field with value greater than 0"}));
 
 }  // namespace
 }  // namespace orx::parameters::test

@@ -12,17 +12,16 @@
 
 namespace {
 
+const orx::parameters::config& registry() {
+    static orx::libs::core::logger logger("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
+    static std::ifstream file(std::string(TARNWICK_SOURCE_DIR) + "/etc/parameters.json");
+    static const orx::parameters::config loaded(logger, file);
+    return loaded;
+}
+
 // The bundled parameter file loads, and a canonical value of each of its
 // parameters decodes to JSON that encodes back to the same hex text.
-class bundled_parameters : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
-protected:
-    static const orx::parameters::config& registry() {
-        static orx::libs::core::logger logger("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
-        static std::ifstream file(std::string(TARNWICK_SOURCE_DIR) + "/etc/parameters.json");
-        static const orx::parameters::config loaded(logger, file);
-        return loaded;
-    }
-};
+class bundled_parameters : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 TEST_P(bundled_parameters, round_trip) {
     const auto& [jname, hex] = GetParam();
@@ -55,15 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair("status", "C30064")));
 
 TEST(bundled_parameter_file, uses_all_twenty_formats) {
-    orx::libs::core::logger logger("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
-    std::ifstream file(std::string(TARNWICK_SOURCE_DIR) + "/etc/parameters.json");
-    const orx::parameters::config registry(logger, file);
     std::set<std::string> formats;
     std::function<bool(const orx::parameters::descriptor&)> collect = [&](const orx::parameters::descriptor& d) {
         formats.insert(std::string(d.get_type_name()));
         return d.for_each_field(collect);
     };
-    registry.for_each_parameter(collect);
+    registry().for_each_parameter(collect);
     EXPECT_EQ(formats.size(), 20u);
 }
 

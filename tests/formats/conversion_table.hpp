@@ -49,14 +49,19 @@ inline std::ostream& operator<<(std::ostream& stream, const conversion& c) {
 }
 
 // Builds a descriptor from its JSON object. Fields of the test-only format
-// "TEST_RAW" pass their text through unchanged both ways (any characters); fields of
-// "STR" and "HEXVAR" get a stand-in when the factory does not know those formats.
+// "TEST_RAW" pass their text through unchanged both ways (any characters).
 descriptor::ptr build(const std::string& object_text);
 
 // Texts of the errors that conversions let through.
 extern const char* const optional_access_error;
 extern const char* const bounds_error;
 extern const char* const substr_error;
+extern const char* const lexical_error;
+// The text of reading element `index` of a list of `size` args.
+std::string range_error(int index, int size);
+
+// The JSON value of a text the test holds to be JSON.
+Json::Value json_of(const std::string& text);
 
 // Runs one row; every table of this program is an instantiation of it.
 class conversions : public ::testing::TestWithParam<conversion> {};

@@ -1,8 +1,8 @@
 #pragma once
 
-// Shared by the downlink and generic frame tests: a handler that keeps what the
-// converters send, a root logger whose system-log lines are kept, and a parameter
-// registry built from JSON text.
+// Shared by the converter tests: a handler that keeps what the converters send,
+// a root logger whose system-log lines are kept, and a parameter registry built
+// from JSON text.
 
 #include "parameter_config/config.hpp"
 #include "processed_messages_handler.hpp"
@@ -23,6 +23,7 @@ namespace orx::test {
 struct published_document {
     std::string topic;
     Json::Value document;
+    std::string text;  // the document as compact JSON text
 };
 
 class recording_handler : public processed_messages_handler {
@@ -31,7 +32,14 @@ public:
         messages.emplace_back(message.m_hex.data(), message.m_hex.size());
     }
     void on_message(boost::string_view topic, const Json::Value& document) override {
-        documents.push_back({std::string(topic), document});
+        documents.push_back({std::string(topic), document, libs::core::json::to_string(document)});
+    }
+
+    std::vector<std::string> topics() const {
+        std::vector<std::string> result;
+        for (const auto& d : documents)
+            result.push_back(d.topic);
+        return result;
     }
 
     std::vector<std::string> messages;
@@ -51,13 +59,7 @@ public:
     libs::core::logger& logger() { return m_logger; }
 
     // The texts of the lines logged at `priority`, in order.
-    std::vector<std::string> lines(int priority) const {
-        std::vector<std::string> texts;
-        for (const auto& line : m_sink->lines())
-            if (line.priority == priority)
-                texts.push_back(line.text);
-        return texts;
-    }
+    std::vector<std::string> lines(int priority) const { return m_sink->texts(priority); }
     std::vector<log_line> all() const { return m_sink->lines(); }
 
 private:

@@ -1,27 +1,15 @@
-#include "format_cases.hpp"
+#include "conversion_table.hpp"
 
 #include "parameter_config/config.hpp"
+#include "support/capturing_system_log.hpp"
 
 #include <core/logger.hpp>
-#include <core/system_log.hpp>
-
-#include <gmock/gmock.h>
 
 #include <sstream>
 #include <vector>
 
-namespace formats_test {
+namespace orx::parameters::test {
 namespace {
-
-using orx::parameters::config;
-
-class silent_log : public orx::libs::core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
 
 class registry : public ::testing::Test {
 protected:
@@ -29,11 +17,8 @@ protected:
         std::istringstream stream(text);
         return config(m_logger, stream);
     }
-    std::string load_failure(const std::string& text) {
-        return outcome_of([&] { return load(text), std::string("loaded"); });
-    }
 
-    orx::libs::core::logger m_logger{"tarnwick", "test", std::make_shared<silent_log>()};
+    libs::core::logger m_logger{"tarnwick", "test", std::make_shared<orx::test::capturing_system_log>()};
 };
 
 std::vector<uint32_t> numbers(const config& parameters) {
@@ -67,16 +52,6 @@ TEST_F(registry, keeps_the_first_of_repeated_numbers_and_names) {
     EXPECT_EQ(parameters.get_descriptor(8u)->get_type_name(), "SHIFT");
 }
 
-TEST_F(registry, load_failures_raise_their_text) {
-    EXPECT_EQ(load_failure(R"({"hw_param":[{"jname":"speed","format":"UINT","size":1}]})"),
-              R"(core: Parameter speed must have a "num" field)");
-    EXPECT_EQ(load_failure(R"({"hw_param":[{"num":1,"jname":"p","format":"STR","fields":[{"jname":"f","format":"STR"}]}]})"),
-              "core: Field f must have a offset field");
-    EXPECT_EQ(load_failure(R"({"hw_param":[{"num":2,"jname":"x","format":"UINT","size":3}]})"),
-              "core: Descriptor x size is incorrect");
-    EXPECT_THAT(load_failure(R"({"hw_param": [)"), ::testing::StartsWith("core: Parameter config file is invalid: * "));
-}
-
 TEST_F(registry, dumps_every_parameter_in_number_order) {
     std::ostringstream stream;
     stream << load(R"({"hw_param":[
@@ -88,4 +63,4 @@ TEST_F(registry, dumps_every_parameter_in_number_order) {
 }
 
 }  // namespace
-}  // namespace formats_test
+}  // namespace orx::parameters::test
