@@ -4,6 +4,9 @@ MAKEFLAGS += --no-print-directory
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CONFIG ?= etc/tarnwick.json
+# WERROR=ON turns every compiler warning into an error (CI sets it).
+WERROR ?= OFF
+CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTARNWICK_WERROR=$(WERROR)
 
 .PHONY: all deps configure build test test-sanitize fuzz run bench package clean
 
@@ -13,7 +16,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -23,7 +26,7 @@ test: build
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_SANITIZE=ON -DTARNWICK_BUILD_BENCH=OFF >/dev/null
+	@cmake -S . -B build-sanitize $(CMAKE_FLAGS) -DTARNWICK_SANITIZE=ON -DTARNWICK_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-sanitize -j $(JOBS)
 	@cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
@@ -31,7 +34,8 @@ test-sanitize: deps
 # libFuzzer targets (clang-14, ASan, UBSan), each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz: deps
-	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON \
+	@scripts/install-deps --fuzz
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz $(CMAKE_FLAGS) -DTARNWICK_FUZZ=ON \
 		-DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@scripts/run-fuzz build-fuzz $(FUZZ_SECONDS)
