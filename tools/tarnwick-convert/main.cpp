@@ -1,7 +1,7 @@
 // tarnwick-convert: replays gateway captures and back-end request logs offline
 // through the service's own converter and prints what the service would publish.
 
-#include "line_converter.hpp"
+#include "common/line_converter.hpp"
 #include "parameter_config/config.hpp"
 
 #include <core/exception.hpp>
@@ -95,7 +95,7 @@ int main(int argc, char* argv[]) {
         return exit_unusable;
     }
 
-    orx::line_converter converter(logger, *parameters, std::cout);
+    orx::tools::line_converter converter(logger, *parameters, std::cout);
     const auto failures = converter.convert_lines(std::cin, std::cerr);
     return failures == 0 ? exit_converted : exit_line_failed;
 }

@@ -1,7 +1,9 @@
 #include "frames.hpp"
 
+#include "common/input_line.hpp"
+#include "common/load_profile.hpp"
+
 #include <converter_utils.hpp>
-#include <load_profile.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -300,11 +302,10 @@ std::vector<frame_template> capture_frames(std::istream& lines, std::size_t& ref
     refused = 0;
     std::string line;
     while (std::getline(lines, line)) {
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line[first] == '#')
+        const auto text = tools::trim_line(line);
+        if (text.empty() || text.front() == '#')
             continue;
-        const auto last = line.find_last_not_of(" \t\r");
-        std::string hex = line.substr(first, last - first + 1);
+        std::string hex = text.to_string();
         std::transform(hex.begin(), hex.end(), hex.begin(), [](unsigned char c) { return std::toupper(c); });
         const auto frame = load_profile::read_frame(hex);
         if (!frame) {

@@ -1,7 +1,7 @@
 // tarnwick-load: pushes gateway frames (and optionally downlink requests) into a running
 // tarnwick, or into anything that binds the same channels, and measures what comes back.
 
-#include "endpoints.hpp"
+#include "common/endpoint_options.hpp"
 #include "frames.hpp"
 #include "run.hpp"
 
@@ -56,7 +56,7 @@ const char* const usage_text =
 struct settings {
     run_options m_run;
     std::string m_config_file;
-    endpoints m_endpoints;
+    orx::tools::endpoints m_endpoints;
     std::string m_capture_file;
     mix m_mix;
     uint32_t m_nodes = 500;
@@ -92,7 +92,7 @@ settings read_settings(int argc, char** argv) {
     settings chosen;
     int option;
     while ((option = getopt_long(argc, argv, "c:r:n:d:m:f:jqh", options, nullptr)) != -1) {
-        if (set_endpoint(option, optarg, chosen.m_endpoints))
+        if (orx::tools::set_endpoint(option, optarg, chosen.m_endpoints))
             continue;
         switch (option) {
         case 'c': chosen.m_config_file = optarg; break;
@@ -273,9 +273,9 @@ int main(int argc, char** argv) {
     std::vector<frame_template> frames;
     try {
         chosen = read_settings(argc, argv);
-        const auto bound = resolve_endpoints(chosen.m_config_file, chosen.m_endpoints, chosen.m_run.m_downlink);
-        chosen.m_run.m_endpoints = {connectable(bound.m_binary_input), connectable(bound.m_binary_output),
-                                    connectable(bound.m_json_input), connectable(bound.m_json_output)};
+        const auto bound = orx::tools::resolve_endpoints(chosen.m_config_file, chosen.m_endpoints);
+        orx::tools::require_endpoints(bound, chosen.m_run.m_downlink);
+        chosen.m_run.m_endpoints = orx::tools::connectable(bound);
         frames = frames_of(chosen);
     } catch (const std::exception& e) {
         std::cerr << "tarnwick-load: " << e.what() << "\n" << usage_text;

@@ -4,7 +4,7 @@
 // receiver thread takes the service's publications and measures each against its frame's send
 // time, the calling thread reports progress once a second.
 
-#include "endpoints.hpp"
+#include "common/endpoints.hpp"
 #include "frames.hpp"
 #include "latency.hpp"
 
@@ -16,7 +16,7 @@
 namespace orx::load {
 
 struct run_options {
-    endpoints m_endpoints;        // addresses to connect to
+    tools::endpoints m_endpoints;  // addresses to connect to
     double m_rate = 0;            // frames per second; 0 sends flat out
     uint64_t m_count = 0;         // frames to send; 0 for no limit
     double m_duration = 0;        // seconds of sending; 0 for no limit

@@ -5,11 +5,11 @@
 // frame's time stamp as "ts" text; per request with a 12-character "mac" it publishes one downlink
 // message addressed like the service's. One thread, one loop, like the service.
 
-#include "../tarnwick-load/endpoints.hpp"
+#include "common/endpoint_options.hpp"
+#include "common/load_profile.hpp"
 
 #include <converter_utils.hpp>
 #include <core/timestamp.hpp>
-#include <load_profile.hpp>
 
 #include <zmq.hpp>
 
@@ -51,7 +51,7 @@ struct counters {
 
 class relay {
 public:
-    relay(zmq::context_t& context, const load::endpoints& bound, int send_hwm)
+    relay(zmq::context_t& context, const tools::endpoints& bound, int send_hwm)
         : m_frames_in(context, zmq::socket_type::pull), m_downlink_out(context, zmq::socket_type::pub),
           m_requests_in(context, zmq::socket_type::pull), m_documents_out(context, zmq::socket_type::pub) {
         m_downlink_out.set(zmq::sockopt::sndhwm, send_hwm);
@@ -157,10 +157,10 @@ int main(int argc, char** argv) {
                               {nullptr, 0, nullptr, 0}};
     std::string config_file;
     int send_hwm = default_send_hwm;
-    load::endpoints chosen;
+    tools::endpoints chosen;
     int option;
     while ((option = getopt_long(argc, argv, "c:h", options, nullptr)) != -1) {
-        if (load::set_endpoint(option, optarg, chosen))
+        if (tools::set_endpoint(option, optarg, chosen))
             continue;
         if (option == 'c') {
             config_file = optarg;
@@ -177,7 +177,9 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, on_stop_signal);
     try {
         zmq::context_t context(1);
-        relay loop(context, load::resolve_endpoints(config_file, chosen), send_hwm);
+        const auto bound = tools::resolve_endpoints(config_file, chosen);
+        tools::require_endpoints(bound, true);
+        relay loop(context, bound, send_hwm);
         std::cout << "ready" << std::endl;
         loop.run();
         const auto& figures = loop.figures();

@@ -1,8 +1,6 @@
 // tarnwick-send: pushes hex gateway frames and JSON requests to a running service.
-#include "endpoints.hpp"
-#include "line_converter.hpp"
-
-#include <core/exception.hpp>
+#include "common/endpoints.hpp"
+#include "common/input_line.hpp"
 
 #include <zmq.hpp>
 
@@ -18,9 +16,9 @@ const char* const usage_text =
     "usage: tarnwick-send [-c config_file] [-b binary_endpoint] [-j json_endpoint] [-l linger_ms] [file]\n"
     "\n"
     "Pushes gateway frames and back-end requests to a running tarnwick, one per line, from the file\n"
-    "or from standard input. A line that begins with \"{\" is a JSON request and goes to the\n"
-    "service's \"json\"/\"input\" channel; any other non-empty line is a hex gateway frame and goes to\n"
-    "\"binary\"/\"input\".\n"
+    "or from standard input. A line that begins with \"{\" (blanks around a line do not count) is a\n"
+    "JSON request and goes to the service's \"json\"/\"input\" channel; any other non-empty line is a\n"
+    "hex gateway frame and goes to \"binary\"/\"input\".\n"
     "\n"
     "  -c FILE  take both endpoints from the service's configuration file\n"
     "  -b EP    endpoint of \"binary\"/\"input\" (overrides -c)\n"
@@ -33,28 +31,26 @@ const char* const usage_text =
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string config_file, binary_endpoint, json_endpoint;
+    std::string config_file;
+    orx::tools::endpoints chosen;
     int linger = 5000;
     int option = 0;
     while ((option = getopt(argc, argv, "c:b:j:l:h")) != -1) {
         switch (option) {
         case 'c': config_file = optarg; break;
-        case 'b': binary_endpoint = optarg; break;
-        case 'j': json_endpoint = optarg; break;
+        case 'b': chosen.m_binary_input = optarg; break;
+        case 'j': chosen.m_json_input = optarg; break;
         case 'l': linger = std::stoi(optarg); break;
         case 'h': std::cout << usage_text; return 0;
         default: std::cerr << usage_text; return 2;
         }
     }
 
+    std::string binary_endpoint, json_endpoint;
     try {
-        if (!config_file.empty()) {
-            const auto endpoints = orx::tools::read_service_endpoints(config_file);
-            if (binary_endpoint.empty())
-                binary_endpoint = endpoints.binary_input;
-            if (json_endpoint.empty())
-                json_endpoint = endpoints.json_input;
-        }
+        const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
+        binary_endpoint = endpoints.m_binary_input;
+        json_endpoint = endpoints.m_json_input;
     } catch (const std::exception& e) {
         std::cerr << "tarnwick-send: " << e.what() << "\n";
         return 2;
@@ -87,15 +83,15 @@ int main(int argc, char** argv) {
     std::size_t sent = 0, skipped = 0;
     std::string line;
     while (std::getline(input, line)) {
-        const auto text = orx::trim_line(line);
-        if (text.empty())
+        const auto read = orx::tools::read_input_line(line);
+        if (read.m_kind == orx::tools::input_line::EMPTY)
             continue;
-        const bool is_json = text[0] == '{';
+        const bool is_json = read.m_kind == orx::tools::input_line::REQUEST;
         if ((is_json && json_endpoint.empty()) || (!is_json && binary_endpoint.empty())) {
             ++skipped;
             continue;
         }
-        (is_json ? json : binary).send(zmq::buffer(text.data(), text.size()), zmq::send_flags::none);
+        (is_json ? json : binary).send(zmq::buffer(read.m_text.data(), read.m_text.size()), zmq::send_flags::none);
         ++sent;
     }
     std::cerr << "tarnwick-send: " << sent << " sent";

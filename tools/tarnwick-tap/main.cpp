@@ -1,5 +1,5 @@
 // tarnwick-tap: prints what a running service publishes, one line per message.
-#include "endpoints.hpp"
+#include "common/endpoints.hpp"
 
 #include <zmq.hpp>
 
@@ -37,7 +37,8 @@ void on_signal(int) { stop_requested = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string config_file, json_endpoint, binary_endpoint;
+    std::string config_file;
+    orx::tools::endpoints chosen;
     std::vector<std::string> topics;
     bool json_only = false, binary_only = false;
     long long count = -1;
@@ -45,8 +46,8 @@ int main(int argc, char** argv) {
     while ((option = getopt(argc, argv, "c:j:b:t:JBn:h")) != -1) {
         switch (option) {
         case 'c': config_file = optarg; break;
-        case 'j': json_endpoint = optarg; break;
-        case 'b': binary_endpoint = optarg; break;
+        case 'j': chosen.m_json_output = optarg; break;
+        case 'b': chosen.m_binary_output = optarg; break;
         case 't': topics.emplace_back(optarg); break;
         case 'J': json_only = true; break;
         case 'B': binary_only = true; break;
@@ -55,14 +56,11 @@ int main(int argc, char** argv) {
         default: std::cerr << usage_text; return 2;
         }
     }
+    std::string json_endpoint, binary_endpoint;
     try {
-        if (!config_file.empty()) {
-            const auto endpoints = orx::tools::read_service_endpoints(config_file);
-            if (json_endpoint.empty())
-                json_endpoint = endpoints.json_output;
-            if (binary_endpoint.empty())
-                binary_endpoint = endpoints.binary_output;
-        }
+        const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
+        json_endpoint = endpoints.m_json_output;
+        binary_endpoint = endpoints.m_binary_output;
     } catch (const std::exception& e) {
         std::cerr << "tarnwick-tap: " << e.what() << "\n";
         return 2;

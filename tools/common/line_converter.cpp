@@ -1,33 +1,24 @@
-#include "line_converter.hpp"
+#include "common/line_converter.hpp"
 
 #include <core/exception.hpp>
 #include <core/json.hpp>
 
 #include <boost/format.hpp>
 
-namespace orx {
-
-boost::string_view trim_line(boost::string_view line) {
-    constexpr boost::string_view blanks(" \t\r");
-    const auto first = line.find_first_not_of(blanks);
-    if (first == boost::string_view::npos)
-        return {};
-    const auto last = line.find_last_not_of(blanks);
-    return line.substr(first, last - first + 1);
-}
+namespace orx::tools {
 
 line_converter::line_converter(libs::core::logger& logger, parameters::config& parameters, std::ostream& output)
     : m_output(output), m_converter(logger, *this, parameters) {}
 
-boost::optional<std::string> line_converter::convert_line(boost::string_view line) {
+boost::optional<std::string> line_converter::convert_line(const input_line& line) {
     try {
-        if (!line.starts_with('{')) {
-            m_converter.convert(binary_message{line});
+        if (line.m_kind == input_line::FRAME) {
+            m_converter.convert(binary_message{line.m_text});
             return boost::none;
         }
-        const auto parsed = libs::core::json::try_parse(line);
+        const auto parsed = libs::core::json::try_parse(line.m_text);
         if (!parsed.ok)
-            return (boost::format("json: '%1%', parse error: '%2%'") % line % parsed.error).str();
+            return (boost::format("json: '%1%', parse error: '%2%'") % line.m_text % parsed.error).str();
         m_converter.convert(parsed.result);
         return boost::none;
     } catch (...) {
@@ -41,10 +32,10 @@ std::size_t line_converter::convert_lines(std::istream& input, std::ostream& err
     std::string line;
     while (std::getline(input, line)) {
         ++number;
-        const auto text = trim_line(line);
-        if (text.empty())
+        const auto read = read_input_line(line);
+        if (read.m_kind == input_line::EMPTY)
             continue;
-        const auto failure = convert_line(text);
+        const auto failure = convert_line(read);
         if (!failure)
             continue;
         ++failures;
@@ -72,4 +63,4 @@ void line_converter::on_message(boost::string_view topic, const Json::Value& doc
     m_output << m_text;
 }
 
-}  // namespace orx
+}  // namespace orx::tools
