@@ -11,6 +11,8 @@ using orx::tools::connectable;
 struct endpoint_case {
     std::string bound;
     std::string reached;
+
+    friend void PrintTo(const endpoint_case& c, std::ostream* os) { *os << c.bound; }
 };
 
 class connectable_endpoints : public ::testing::TestWithParam<endpoint_case> {};

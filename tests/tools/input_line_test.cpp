@@ -13,6 +13,8 @@ struct line_case {
     std::string line;
     input_line::kind_type kind;
     std::string text;
+
+    friend void PrintTo(const line_case& c, std::ostream* os) { *os << '"' << c.line << '"'; }
 };
 
 class input_lines : public ::testing::TestWithParam<line_case> {};
