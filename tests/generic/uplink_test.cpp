@@ -12,7 +12,6 @@
 namespace orx::test {
 namespace {
 
-using ::testing::Each;
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
@@ -46,7 +45,7 @@ TEST_P(generic_frames, convert_or_fail_whole) {
     // The one line expected, at its priority, or none.
     EXPECT_EQ(log.all().size(), c.logged.text.empty() ? 0u : 1u);
     EXPECT_EQ(log.lines(c.logged.priority).size(), log.all().size());
-    EXPECT_THAT(log.lines(c.logged.priority), Each(HasSubstr(c.logged.text)));
+    EXPECT_THAT(log.lines(c.logged.priority), ::testing::Each(HasSubstr(c.logged.text)));
 }
 
 // x 1, y -2, z 300, sublocation 245, merit 200, three unread bytes, flags A4.

@@ -36,11 +36,10 @@ TEST_P(gateway_frames, give_time_stamp_and_data_or_their_fault) {
                     Throws<libs::core::exception>(Property(&libs::core::exception::error, c.text)));
         return;
     }
-    auto message = m_parser.parse(binary_message{hex});
+    const auto message = m_parser.parse(binary_message{hex});
     hex.assign(hex.size(), 'x');  // the data section must not point into the caller's text
-    const auto moved = std::move(message);
-    EXPECT_EQ(moved.m_timestamp.get_time_since_epoch(), c.milliseconds);
-    EXPECT_EQ(moved.m_data, c.text);
+    EXPECT_EQ(message.m_timestamp.get_time_since_epoch(), c.milliseconds);
+    EXPECT_EQ(message.m_data, c.text);
 }
 
 const std::string ts = "5F5E100001F4";  // 1600000000 s and 500 ms

@@ -14,8 +14,6 @@
 namespace orx::test {
 namespace {
 
-using ::testing::IsEmpty;
-
 class dispatch : public ::testing::Test {
 protected:
     test_logger log;
@@ -27,7 +25,7 @@ protected:
 struct payload_case {
     const char* name;
     std::string payload;
-    std::vector<std::string> published;  // topic and compact document; the obsolete form without its "hex"
+    std::vector<std::string> published;  // topic and compact document, the payload quoted as *
     bool raises = false;
 };
 
@@ -42,19 +40,17 @@ TEST_P(payloads, give_their_documents_in_order) {
     else
         m_converter.convert(binary_message{frame});
     std::vector<std::string> published;
-    for (auto d : handler.documents) {
-        if (d.topic == "obsolete") {
-            EXPECT_EQ(d.document["hex"].asString(), c.payload);
-            d.document.removeMember("hex");
-        }
-        published.push_back(d.topic + " " + libs::core::json::to_string(d.document));
+    for (const auto& d : handler.documents) {
+        std::string text = d.topic + " " + d.text;
+        const auto at = text.find(c.payload);  // the obsolete form quotes the payload whole
+        published.push_back(at == std::string::npos ? text : text.replace(at, c.payload.size(), "*"));
     }
     EXPECT_EQ(published, c.published);
 }
 
 const std::string sent = R"("ts":"2023-11-14T22:13:20.123Z")";
 
-std::string obsolete(const std::string& mac) { return R"(obsolete {"mac":")" + mac + "\"," + sent + "}"; }
+std::string obsolete(const std::string& mac) { return R"(obsolete {"hex":"*","mac":")" + mac + "\"," + sent + "}"; }
 
 std::string event(const std::string& type, const std::string& data) {
     return R"(event {"data":)" + data + R"(,"mac":"001122556677",)" + sent + R"(,"type":")" + type + "\"}";
@@ -111,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(dispatch, requests_need_a_mac_of_12_characters_and_take_the_next_number) {
     for (const char* mac : {"", R"(,"mac":"001122aabbc")", R"(,"mac":"001122aabbccd")", R"(,"mac":112233445566)"})
         m_converter.convert(parse(std::string(R"({"message":{"reboot":{}})") + mac + "}"));
-    EXPECT_THAT(log.all(), IsEmpty());
+    EXPECT_TRUE(log.all().empty());
     EXPECT_THROW(m_converter.convert(Json::Value(Json::arrayValue)), Json::LogicError);
     for (int i = 0; i < 257; ++i)
         m_converter.convert(parse(R"({"mac":"001122aabbcc","message":{"reboot":{}}})"));
