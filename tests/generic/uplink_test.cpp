@@ -77,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         frame_case{"smallest_frame", "010E000000" + address, {}, ""},
         frame_case{"size_one_on_smallest", "010E000001" + address, {},
                    "Field \"size\" has a wrong value: (1) 010E0000010011223344556677"},
+        // Bytes the size field does not count make the whole frame wrong: none of it is read.
         frame_case{"longer_than_its_size", "010E000014" "0020" + record + "88" + address, {},
                    "Field \"size\" has a wrong value: (20) "},
         frame_case{"size_below_two_has_no_command_data", "010E000001" "0020" "00112233445566", {},
@@ -92,10 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {position(R"({"ornt":100,"ornt_fom":11,"spd":-2,"spd_fom":10})")}, ""},
         frame_case{"metrics_first_three_bytes", generic_frame("0020", record + "0304ABCDEF01"),
                    {position(R"({"metrics":"ABCDEF"})")}, ""},
-        // A short velocity, an empty source and an unknown type are passed over.
-        frame_case{"blocks_passed_over", generic_frame("0020", record + "0201AA" "0100" "0901FF" "0101CC"),
+        // A short velocity, an unknown type and an empty source are passed over.
+        frame_case{"blocks_passed_over",
+                   generic_frame("0020", record + "0205FFFE0A0064" "0901FF" "0101CC" "0100" "0901FF"),
                    {position(R"({"src":"CC"})")}, ""},
-        frame_case{"truncated_block_ends_walk", generic_frame("0020", record + "0105AB0101CC"), {position()}, ""},
+        frame_case{"truncated_block_ends_walk", generic_frame("0020", record + "0104" "0101CC"), {position()}, ""},
         // Parameter records: number, length, value.
         frame_case{"parameter_report", generic_frame("000E", "0102ABCD" "0902ABCD" "0301FF"),
                    {parameters_of("param", R"({"p1":43981,"p3":-1})")}, "", {7, "Unknown parameter: 9"}},
