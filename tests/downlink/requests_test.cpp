@@ -1,31 +1,27 @@
-// Downlink requests through the generic request converter: the frames each
-// request member becomes, their order and sequence numbers, and what is dropped.
+// Downlink requests: the frames each member of a request's "message" becomes,
+// byte for byte, their order and sequence numbers, and what is left out or dropped.
 
 #include "support/converters.hpp"
 
+#include "generic_frame.hpp"
 #include "generic_request_converter.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace orx::test {
 namespace {
 
-using ::testing::ElementsAreArray;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using ::testing::ThrowsMessage;
 
-constexpr const char* mac = "001122aabbcc";
-const std::string address = "001122FFFEAABBCC";
+const std::string address = "001122FFFEAABBCC";  // of the MAC 001122aabbcc
 
 class requests : public ::testing::Test {
 protected:
-    void send(const std::string& message) {
-        converter.convert(parse(std::string(R"({"mac":")") + mac + R"(","message":)" + message + "}"),
-                          sequence_number);
-    }
-
     test_logger log;
     parameters::config registry = make_registry(log.logger());
     recording_handler handler;
@@ -34,111 +30,98 @@ protected:
 };
 
 struct request_case {
-    const char* title;
-    std::string message;
+    const char* name;
+    std::string request;
     uint8_t first_number;
-    std::vector<std::string> frames;  // without the address that ends each of them
-    uint8_t next_number;
-    std::vector<log_line> logged;     // priority and a part of the text, in order
+    std::vector<std::string> frames;  // each without the address that ends it
+    log_line logged = {};             // the one line expected, if any
+    std::string error = {};           // part of the failure text, "" for none
 };
-
-void PrintTo(const request_case& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class request_frames : public requests, public ::testing::WithParamInterface<request_case> {};
 
-TEST_P(request_frames, are_built_in_order_with_consecutive_numbers) {
+TEST_P(request_frames, are_built_in_order_with_running_numbers) {
     const auto& c = GetParam();
     sequence_number = c.first_number;
-    send(c.message);
-
+    const auto convert = [&] { converter.convert(parse(c.request), sequence_number); };
+    if (!c.error.empty())
+        EXPECT_THAT(convert, ThrowsMessage<libs::core::exception>(HasSubstr(c.error)));
+    else
+        convert();
     std::vector<std::string> expected;
     for (const auto& frame : c.frames)
         expected.push_back(frame + address);
-    EXPECT_THAT(handler.messages, ElementsAreArray(expected));
-    EXPECT_EQ(sequence_number, c.next_number);
-
-    const auto lines = log.all();
-    ASSERT_EQ(lines.size(), c.logged.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].priority, c.logged[i].priority);
-        EXPECT_THAT(lines[i].text, HasSubstr(c.logged[i].text));
-    }
+    EXPECT_EQ(handler.messages, expected);
+    EXPECT_EQ(sequence_number, static_cast<uint8_t>(c.first_number + c.frames.size()));
+    // The one line expected, at its priority, or none.
+    EXPECT_EQ(log.all().size(), c.logged.text.empty() ? 0u : 1u);
+    EXPECT_EQ(log.lines(c.logged.priority).size(), log.all().size());
+    EXPECT_THAT(log.lines(c.logged.priority), ::testing::Each(HasSubstr(c.logged.text)));
 }
+
+std::string to(const std::string& message) { return R"({"mac":"001122aabbcc","message":)" + message + "}"; }
 
 INSTANTIATE_TEST_SUITE_P(
-    members, request_frames,
+    messages, request_frames,
     ::testing::Values(
-        request_case{"reboot", R"({"reboot":{}})", 0, {"080E00000600010002FFFF"}, 1, {}},
-        request_case{"get_with_unknown_name",
-                     R"({"param_get":["p1","nope"]})", 5, {"080E050004000E0100"}, 6,
-                     {{7, "Unknown parameter: nope"}}},
-        request_case{"get_nothing", R"({"param_get":[]})", 0, {"080E000002000E"}, 1, {}},
-        request_case{"set_in_name_order", R"({"param_set":{"b":2,"a":1}})", 0, {"080E000008000E0A01010B0102"}, 1, {}},
-        request_case{"resp_plist", R"({"resp_plist":{"p3":-1,"p1":258}})", 0, {"080E000009000F010201020301FF"}, 1, {}},
-        request_case{"number_wraps", R"({"reboot":{}})", 255, {"080EFF000600010002FFFF"}, 0, {}},
+        request_case{"reboot", to(R"({"reboot":{}})"), 0, {"080E00000600010002FFFF"}},
+        // Numbers are cut to their field's width; the type is named in any case.
+        request_case{"configuration",
+                     to(R"({"configuration":{"node_id":258,"pos_freq":10,"ntype":"Asset","sublocation_id":1,)"
+                        R"("x":-1,"y":1000,"z":150,"sl_z":-2}})"),
+                     7, {"080E07001500CF01021E0A060001FFFFFFFF000003E8FFFE0096"}},
+        request_case{"configuration_cut_to_width_of_unknown_type",
+                     to(R"({"configuration":{"node_id":65537,"pos_freq":257,"ntype":"rover","sublocation_id":65536,)"
+                        R"("x":4294967297,"y":1000,"z":-32769,"sl_z":-2}})"),
+                     0, {"080E00001500CF00011E0103000000000001000003E8FFFE7FFF"}},
+        request_case{"get", to(R"({"param_get":["nope","p1"]})"), 5, {"080E050004000E0100"},
+                     {7, "Unknown parameter: nope"}},
+        request_case{"set_in_name_order", to(R"({"param_set":{"b":2,"a":1}})"), 0, {"080E000008000E0A01010B0102"}},
+        request_case{"list_reply", to(R"({"resp_plist":{"p3":-1,"p1":258}})"), 0, {"080E000009000F010201020301FF"}},
         request_case{"every_member_in_fixed_order",
-                     R"({"resp_plist":{"a":1},"param_set":{"a":2},"param_get":["a"],"reboot":{},"other":1})",
-                     254,
-                     {"080EFE000600010002FFFF", "080EFF0004000E0A00", "080E000005000E0A0102", "080E010005000F0A0101"},
-                     2,
-                     {}},
+                     to(R"({"resp_plist":{"a":1},"param_set":{"a":2},"param_get":["a"],"reboot":{},"other":1})"), 254,
+                     {"080EFE000600010002FFFF", "080EFF0004000E0A00", "080E000005000E0A0102", "080E010005000F0A0101"}},
         request_case{"members_of_the_wrong_type",
-                     R"({"reboot":true,"configuration":[],"param_get":{},"param_set":[],"resp_plist":null})", 3, {}, 3,
-                     {}},
-        request_case{"null_message", "null", 3, {}, 3, {}},
-        request_case{"invalid_value_left_out",
-                     R"({"param_set":{"p1":"text","p3":-1}})", 0, {"080E000005000E0301FF"}, 1,
-                     {{7, "Invalid parameter p1 body: \"text\""}}},
-        request_case{"unknown_set_name", R"({"param_set":{"zz":1}})", 0, {"080E000002000E"}, 1,
-                     {{7, "Unknown parameter: zz"}}},
-        request_case{"number_above_255_left_out",
-                     R"({"param_get":["wide","p1"],"resp_plist":{"wide":1,"p1":2}})", 0,
-                     {"080E000004000E0100", "080E010006000F01020002"}, 2,
-                     {{4, "Parameter wide left out, its number 300 does not fit a record"},
-                      {4, "Parameter wide left out, its number 300 does not fit a record"}}}),
-    [](const auto& info) { return std::string(info.param.title); });
+                     to(R"({"reboot":1,"configuration":[],"param_get":{},"param_set":[],"resp_plist":null})"), 3, {}},
+        request_case{"invalid_value_left_out", to(R"({"param_set":{"p1":"text","p3":-1}})"), 0,
+                     {"080E000005000E0301FF"}, {7, "Invalid parameter p1 body: \"text\""}},
+        request_case{"unknown_name_left_out", to(R"({"param_set":{"nope":1,"p3":-1}})"), 0, {"080E000005000E0301FF"},
+                     {7, "Unknown parameter: nope"}},
+        request_case{"wide_number_left_out_of_get", to(R"({"param_get":["wide","p1"]})"), 0, {"080E000004000E0100"},
+                     {4, "Parameter wide left out, its number 300 does not fit a record"}},
+        request_case{"wide_number_left_out_of_reply", to(R"({"resp_plist":{"wide":1,"p1":2}})"), 0,
+                     {"080E000006000F01020002"}, {4, "Parameter wide left out, its number 300 does not fit a record"}},
+        // A failing member ends the request: the members after it are not sent.
+        request_case{"failing_member", to(R"({"param_get":["p1"],"configuration":{"node_id":1},"reboot":{}})"), 0,
+                     {"080E00000600010002FFFF"}, {}, "Field \"pos_freq\" is missing"},
+        request_case{"no_message", R"({"mac":"001122aabbcc"})", 0, {}},
+        request_case{"mac_not_hex", R"({"mac":"00112233445G","message":{"reboot":{}}})", 0, {},
+                     {3, "Request dropped, \"mac\" is not 12 hex digits: \"00112233445G\""}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(requests, without_message_send_nothing) {
-    converter.convert(parse(R"({"mac":"001122aabbcc"})"), sequence_number);
-    EXPECT_THAT(handler.messages, IsEmpty());
-    EXPECT_THAT(log.all(), IsEmpty());
-}
-
-TEST_F(requests, a_failing_member_ends_the_request) {
-    EXPECT_THAT([&] { send(R"({"param_get":["p1"],"configuration":{"node_id":1},"reboot":{}})"); },
-                ThrowsMessage<libs::core::exception>(HasSubstr("Field \"pos_freq\" is missing")));
-    EXPECT_THAT(handler.messages, ElementsAreArray({"080E00000600010002FFFF" + address}));
+TEST_F(requests, size_field_limits_the_body) {
+    send_downlink_frame(handler, "080E", sequence_number, 0x000E, std::string(2 * 65533, 'A'), address);
+    EXPECT_THROW(send_downlink_frame(handler, "080E", sequence_number, 0x000E, std::string(2 * 65534, 'A'), address),
+                 libs::core::exception);
+    ASSERT_EQ(handler.messages.size(), 1u);
+    EXPECT_EQ(handler.messages[0].substr(0, 14), "080E00FFFF000E");
     EXPECT_EQ(sequence_number, 1);
 }
 
-class malformed_mac : public requests, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(malformed_mac, drops_the_request_with_an_error) {
-    converter.convert(parse(R"({"mac":)" + GetParam() + R"(,"message":{"reboot":{}}})"), sequence_number);
-    EXPECT_THAT(handler.messages, IsEmpty());
-    EXPECT_EQ(sequence_number, 0);
-    ASSERT_EQ(log.lines(3).size(), 1u);
-    EXPECT_THAT(log.lines(3)[0], HasSubstr("Request dropped, \"mac\" is not 12 hex digits: " + GetParam()));
+// A value of 255 bytes fills a record; one of 256 does not fit, and a one-byte
+// format without its mask fails to encode: both are left out with a line.
+TEST_F(requests, records_carry_only_what_fits) {
+    std::istringstream text(R"({"hw_param":[{"num":9,"jname":"fits","format":"HEXVAR"},
+        {"num":10,"jname":"long","format":"HEXVAR"},{"num":12,"jname":"masked","format":"BYTE_UINT"}]})");
+    parameters::config own(log.logger(), text);
+    generic_request_converter(log.logger(), handler, own)
+        .convert(parse(to(R"({"param_set":{"fits":")" + std::string(510, 'C') + R"(","long":")" +
+                          std::string(512, 'C') + R"(","masked":1}})")),
+                 sequence_number);
+    EXPECT_THAT(handler.messages, ElementsAre("080E000103000E09FF" + std::string(510, 'C') + address));
+    EXPECT_THAT(log.lines(4), ElementsAre(HasSubstr("Parameter long left out, its value of 256 bytes does not fit")));
+    EXPECT_THAT(log.lines(3), ElementsAre(HasSubstr("Parameter masked left out, its value could not be converted: ")));
 }
-
-INSTANTIATE_TEST_SUITE_P(texts, malformed_mac,
-                         ::testing::Values(R"("00112233445G")", R"("0011-2233-44")", R"("            ")",
-                                           R"("001122aabbc")", R"("001122aabbccd")", "1122334455"));
-
-class not_an_object : public requests, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(not_an_object, raises_the_json_library_error) {
-    EXPECT_THAT([&] { converter.convert(parse(GetParam()), sequence_number); },
-                ThrowsMessage<Json::LogicError>(HasSubstr("requires objectValue or nullValue")));
-    EXPECT_THAT(handler.messages, IsEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(requests_and_messages, not_an_object,
-                         ::testing::Values(R"(["mac"])", R"("001122aabbcc")", "5",
-                                           R"({"mac":"001122aabbcc","message":[{"reboot":{}}]})",
-                                           R"({"mac":"001122aabbcc","message":"reboot"})"));
 
 }  // namespace
 }  // namespace orx::test
