@@ -1,24 +1,15 @@
-#include "support/service_process.hpp"
-
 #include <core/exception.hpp>
 #include <core/get_config_file_name.hpp>
-#include <core/pid_file.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 using orx::libs::core::exception;
 using orx::libs::core::get_config_file_name;
-using orx::libs::core::detail::check_pid;
-using orx::libs::core::detail::write_pid;
 
 std::string name_from(std::vector<std::string> arguments) {
     std::vector<char*> argv;
@@ -47,44 +38,6 @@ TEST(command_line, refuses_with_the_usage) {
     using ::testing::StartsWith;
     EXPECT_THAT(failure_of({"tarnwick", "-c"}), StartsWith("Usage: tarnwick -c config_file"));
     EXPECT_THAT(failure_of({"tarnwick", "-t"}), StartsWith("The configuration file is not defined!"));
-}
-
-void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-// The pid of a process that has ended and been reaped.
-pid_t dead_pid() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
-TEST(pid_file, stale_or_meaningless_content_is_overwritten) {
-    orx::test::temp_dir dir;
-    const auto path = dir.file("pid");
-    for (const std::string& content :
-         {std::to_string(dead_pid()), std::string("not a number"), std::string("0"), std::string("-1"),
-          std::string(""), std::string("99999999999")}) {
-        write(path, content);
-        EXPECT_NO_THROW(check_pid(path)) << content;
-        write_pid(path);
-        EXPECT_EQ(orx::test::read_file(path), std::to_string(getpid())) << content;
-    }
-    EXPECT_NO_THROW(check_pid(dir.file("absent")));
-}
-
-TEST(pid_file, live_process_refuses_and_keeps_the_file) {
-    orx::test::temp_dir dir;
-    const auto path = dir.file("pid");
-    write(path, std::to_string(getpid()));
-    try {
-        check_pid(path);
-        FAIL();
-    } catch (const exception& e) {
-        EXPECT_EQ(e.error(), "Process is running");
-    }
-    EXPECT_EQ(orx::test::read_file(path), std::to_string(getpid()));
 }
 
 }  // namespace
