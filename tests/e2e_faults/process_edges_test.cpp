@@ -72,7 +72,7 @@ TEST(process_edges, standard_error_closed_by_its_reader_is_passed_over) {
     const auto config = configuration(dir);
     const auto pipe = dir.file("stderr");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     child_process service("/bin/sh", {"-c", "exec \"$0\" -c \"$1\" 2>\"$2\"", program("tarnwick"), config, pipe},
                           dir.path());
     // A first line shows that the service holds the writing end; then the reader goes.
