@@ -18,6 +18,8 @@ struct document_case {
 
 std::string nested(int depth) { return "{\"a\":" + std::string(depth, '[') + std::string(depth, ']') + "}"; }
 
+void PrintTo(const document_case& c, std::ostream* os) { *os << '"' << c.text.substr(0, 30) << '"'; }
+
 class one_document : public ::testing::TestWithParam<document_case> {};
 
 // Requests and configuration files alike hold exactly one document; what is

@@ -94,6 +94,8 @@ struct endpoint_case {
     std::string problem;  // empty: the endpoint may work
 };
 
+void PrintTo(const endpoint_case& c, std::ostream* os) { *os << c.channel << " = \"" << c.endpoint << '"'; }
+
 class check_option : public ::testing::TestWithParam<endpoint_case> {};
 
 TEST_P(check_option, names_the_channel_of_an_endpoint_that_can_never_work) {
