@@ -1,6 +1,7 @@
 #include "configuration_check.hpp"
 
 #include "config.hpp"
+#include "endpoint_check.hpp"
 #include "parameter_config/config.hpp"
 
 #include <config_parser/config.hpp>
@@ -38,6 +39,7 @@ std::vector<std::string> check_configuration(const std::string& file_name, libs:
         std::ifstream config_file(file_name);
         const config configuration(config_file);
         parameter_file_name = configuration.parameters.config_file;
+        problems = endpoint_problems(configuration);
     } catch (...) {
         problems.push_back(libs::core::exception_to_string());
         parameter_file_name = named_parameter_file(file_name);

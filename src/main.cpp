@@ -9,6 +9,7 @@
 #include <core/logger.hpp>
 #include <core/pid_file.hpp>
 
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -31,13 +32,19 @@ int report_configuration_check(const std::string& file_name, orx::libs::core::lo
 
 int main(int argc, char** argv) {
     using namespace orx::libs;
+    // A reader of standard error that went away (local debug mode into a pipe)
+    // must not end the service: such writes fail and are passed over.
+    std::signal(SIGPIPE, SIG_IGN);
     core::logger logger("tarnwick", "main");
 
-    // Built in this order and released in reverse, whatever ends the run.
+    // Built in this order and released in reverse, whatever ends the run; the
+    // pid file lock goes last, so that no other instance starts while this one
+    // still holds its endpoints.
     std::unique_ptr<std::ifstream> config_file;
     std::unique_ptr<orx::config> configuration;
     core::core::ptr core_instance;
     core::events_loop::ptr events_loop;
+    std::unique_ptr<core::pid_file> pid_file;
     core::events_loop::signals_handle::ptr signals;
     std::unique_ptr<orx::application> application;
     auto release = [&] {
@@ -47,6 +54,7 @@ int main(int argc, char** argv) {
         core_instance.reset();
         configuration.reset();
         config_file.reset();
+        pid_file.reset();
     };
 
     bool running = false;
@@ -66,8 +74,7 @@ int main(int argc, char** argv) {
         logger.set_debug(configuration->system.local_debug);
         core_instance = core::core::create(logger);
         events_loop = core_instance->create_events_loop("main loop");
-        core::detail::check_pid(configuration->system.pidfile_path);
-        core::detail::write_pid(configuration->system.pidfile_path);
+        pid_file = std::make_unique<core::pid_file>(configuration->system.pidfile_path);
         signals = events_loop->stop_on_signals();
         application = std::make_unique<orx::application>(*events_loop, *configuration, logger);
         running = true;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orx {
@@ -67,11 +68,20 @@ std::string statistics::prometheus_text() const {
 }
 
 void write_file_atomically(const std::string& path, const std::string& content) {
+    // The rename would replace whatever the path names: a folder, a device, a
+    // fifo, a link. Only a regular file (or nothing yet) is written.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        throw libs::core::exception("Cannot write " + path + ": not a regular file", CORE_CURRENT_LOCATION);
     const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream file(temporary, std::ios::out | std::ios::trunc);
-        if (!(file << content) || !file.flush())
-            throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
+    std::ofstream file(temporary, std::ios::out | std::ios::trunc);
+    if (!file.is_open())
+        throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
+    file << content;
+    file.close();
+    if (file.fail()) {
+        std::remove(temporary.c_str());
+        throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = std::strerror(errno);

@@ -41,7 +41,9 @@ private:
 };
 
 // Replaces the file's content in one step (a temporary file beside it, then a
-// rename), so that readers never see half a file. Raises on failure.
+// rename), so that readers never see half a file. Raises on failure, leaving no
+// temporary file behind, and refuses a path that names anything but a regular
+// file.
 void write_file_atomically(const std::string& path, const std::string& content);
 
 }  // namespace orx

@@ -177,9 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
         failed_start{"missing_config",
                      [](const service_configuration& c) { return std::vector<std::string>{"-c", c.path + ".absent"}; },
                      nullptr, "Cannot parse json: "},
-        failed_start{"live_pid", normal,
-                     [](const service_configuration& c) { std::ofstream(c.pidfile) << getpid(); },
-                     "Process is running"},
         failed_start{"unwritable_pid", normal,
                      [](const service_configuration& c) {
                          auto copy = c;

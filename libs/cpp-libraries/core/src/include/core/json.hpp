@@ -14,7 +14,9 @@ struct parse_result {
     std::string error;
 };
 
-// Parses a whole JSON text; comments are accepted and dropped. Never throws for bad input.
+// Parses a whole JSON text holding one document; comments are accepted and
+// dropped, anything else after the document is a failure, as is nesting deeper
+// than the reader allows. Never throws for bad input.
 parse_result try_parse(boost::string_view text);
 parse_result try_parse(std::istream& stream);
 
