@@ -14,7 +14,7 @@ namespace orx::libs::core::zmq {
 class socket_impl final : public socket {
 public:
     static ptr connect(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                       std::string endpoint);
+                       std::string endpoint, options socket_options = {});
     static ptr bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
                     std::string endpoint);
 

@@ -22,6 +22,14 @@ public:
     using callback = std::function<void(message&)>;
     using ptr = std::unique_ptr<socket>;
 
+    // Set on the socket before it is bound or connected.
+    struct options {
+        // Messages go only to peers whose connection is complete (ZMQ_IMMEDIATE):
+        // with none, a send cannot proceed, instead of queuing for whichever
+        // peer connects next, however much later.
+        bool immediate = false;
+    };
+
     virtual ~socket() = default;
 
     // The first call starts receiving; later calls only replace the callback.
