@@ -26,6 +26,9 @@ constexpr std::size_t max_raw_part = 0xFFFF;
 // A frame: two length fields, a 6-byte time stamp and the largest data section, as hex.
 constexpr std::size_t max_frame_text = 4 + 12 + 4 + 2 * max_raw_part;
 constexpr std::size_t max_request_text = 1024 * 1024;
+// Requests waiting in the JSON input: with the longest request that holds at most
+// 16 MiB; a back end that sends faster than requests are converted waits on its side.
+constexpr int request_queue = 16;
 
 constexpr std::chrono::seconds statistics_log_period{60};
 constexpr std::chrono::seconds statistics_textfile_period{15};
@@ -88,8 +91,11 @@ void application::initialize() {
         connected_peers_only.immediate = true;
         m_zmq_binary_tmp_output = manager.connect(type::push, m_config.binary.tmp_output, connected_peers_only);
     }
-    if (!m_zmq_json_input)
-        m_zmq_json_input = manager.bind(type::pull, m_config.json.input);
+    if (!m_zmq_json_input) {
+        zmq::socket::options short_queue;
+        short_queue.receive_queue = request_queue;
+        m_zmq_json_input = manager.bind(type::pull, m_config.json.input, short_queue);
+    }
     if (!m_zmq_json_output)
         m_zmq_json_output = manager.bind(type::pub, m_config.json.output);
     m_initialization_timer->stop();

@@ -12,8 +12,8 @@ socket::ptr manager_impl::connect(socket::type type, std::string endpoint, socke
     return socket_impl::connect(type, m_io_context, m_logger, std::move(endpoint), options);
 }
 
-socket::ptr manager_impl::bind(socket::type type, std::string endpoint) {
-    return socket_impl::bind(type, m_io_context, m_logger, std::move(endpoint));
+socket::ptr manager_impl::bind(socket::type type, std::string endpoint, socket::options options) {
+    return socket_impl::bind(type, m_io_context, m_logger, std::move(endpoint), options);
 }
 
 }  // namespace orx::libs::core::zmq

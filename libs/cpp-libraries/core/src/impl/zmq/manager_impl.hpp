@@ -15,7 +15,8 @@ public:
 
     using manager::connect;
     socket::ptr connect(socket::type type, std::string endpoint, socket::options options) override;
-    socket::ptr bind(socket::type type, std::string endpoint) override;
+    using manager::bind;
+    socket::ptr bind(socket::type type, std::string endpoint, socket::options options) override;
 
 private:
     boost::asio::io_context& m_io_context;

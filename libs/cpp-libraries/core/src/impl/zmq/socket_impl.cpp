@@ -31,6 +31,8 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
         asio_socket opened(io_context, zmq_type(socket_type));
         if (options.immediate)
             opened.set_option(ZMQ_IMMEDIATE, 1);
+        if (options.receive_queue > 0)
+            opened.set_option(ZMQ_RCVHWM, options.receive_queue);
         (opened.*attach)(endpoint, error);
         if (!error)
             return std::make_unique<socket_impl>(std::move(opened), logger);
@@ -49,9 +51,9 @@ socket::ptr socket_impl::connect(type socket_type, boost::asio::io_context& io_c
 }
 
 socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                              std::string endpoint) {
-    return open(socket_type, io_context, logger, endpoint, {}, &asio_socket::bind, "zmq::socket_impl::bind to ",
-                CORE_CURRENT_LOCATION);
+                              std::string endpoint, options socket_options) {
+    return open(socket_type, io_context, logger, endpoint, socket_options, &asio_socket::bind,
+                "zmq::socket_impl::bind to ", CORE_CURRENT_LOCATION);
 }
 
 socket_impl::socket_impl(asio_socket socket, const component_logger& logger)

@@ -16,7 +16,7 @@ public:
     static ptr connect(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
                        std::string endpoint, options socket_options = {});
     static ptr bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                    std::string endpoint);
+                    std::string endpoint, options socket_options = {});
 
     socket_impl(asio_socket socket, const component_logger& logger);
     ~socket_impl() override;

@@ -28,6 +28,9 @@ public:
         // with none, a send cannot proceed, instead of queuing for whichever
         // peer connects next, however much later.
         bool immediate = false;
+        // How many received messages may wait to be handled (ZMQ_RCVHWM); 0 keeps
+        // ZeroMQ's default. Beyond it the peer's side holds them.
+        int receive_queue = 0;
     };
 
     virtual ~socket() = default;
