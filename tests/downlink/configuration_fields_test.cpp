@@ -23,6 +23,8 @@ struct field_case {
     std::string error;     // start of the failure text, or empty when the member is taken
 };
 
+void PrintTo(const field_case& c, std::ostream* os) { *os << c.replaced; }
+
 class configuration_fields : public ::testing::TestWithParam<field_case> {};
 
 TEST_P(configuration_fields, are_taken_only_when_the_field_can_hold_them) {
