@@ -2,6 +2,7 @@
 
 #include "converter_utils.hpp"
 
+#include <core/exception.hpp>
 #include <core/json.hpp>
 
 #include <core/scope_guard.hpp>
@@ -20,6 +21,14 @@ constexpr std::chrono::seconds drop_warning_interval{10};
 
 // The second part of a raw message carries its length in two bytes.
 constexpr std::size_t max_raw_part = 0xFFFF;
+
+// Longer inputs cannot be valid; they are dropped before anything quotes them.
+// A frame: two length fields, a 6-byte time stamp and the largest data section, as hex.
+constexpr std::size_t max_frame_text = 4 + 12 + 4 + 2 * max_raw_part;
+constexpr std::size_t max_request_text = 1024 * 1024;
+// Requests waiting in the JSON input: with the longest request that holds at most
+// 16 MiB; a back end that sends faster than requests are converted waits on its side.
+constexpr int request_queue = 16;
 
 constexpr std::chrono::seconds statistics_log_period{60};
 constexpr std::chrono::seconds statistics_textfile_period{15};
@@ -75,10 +84,18 @@ void application::initialize() {
         m_zmq_binary_tmp_input = manager.bind(type::pull, m_config.binary.tmp_input);
     if (!m_zmq_binary_output)
         m_zmq_binary_output = manager.bind(type::pub, m_config.binary.output);
-    if (!m_zmq_binary_tmp_output)
-        m_zmq_binary_tmp_output = manager.connect(type::push, m_config.binary.tmp_output);
-    if (!m_zmq_json_input)
-        m_zmq_json_input = manager.bind(type::pull, m_config.json.input);
+    if (!m_zmq_binary_tmp_output) {
+        // Downlink messages are for the peer connected now: a reboot queued for a
+        // peer that connects hours later would reach the node long after it was meant.
+        zmq::socket::options connected_peers_only;
+        connected_peers_only.immediate = true;
+        m_zmq_binary_tmp_output = manager.connect(type::push, m_config.binary.tmp_output, connected_peers_only);
+    }
+    if (!m_zmq_json_input) {
+        zmq::socket::options short_queue;
+        short_queue.receive_queue = request_queue;
+        m_zmq_json_input = manager.bind(type::pull, m_config.json.input, short_queue);
+    }
     if (!m_zmq_json_output)
         m_zmq_json_output = manager.bind(type::pub, m_config.json.output);
     m_initialization_timer->stop();
@@ -104,7 +121,12 @@ void application::counting_failures(F&& convert) {
 void application::on_binary_input(zmq::message& message) {
     const auto text = message.string_view();
     m_statistics.on_frame_received();
-    m_logger.debug("binary_input: %1%") % text;
+    if (text.size() > max_frame_text) {
+        m_statistics.on_conversion_failed();
+        m_logger.error("binary_input: frame of %1% bytes dropped, longer than %2%") % text.size() % max_frame_text;
+        return;
+    }
+    m_logger.debug("binary_input: %1%") % libs::core::excerpt(text);
     counting_failures([&] { m_converter->convert(binary_message{text}); });
 }
 
@@ -143,14 +165,25 @@ void application::on_raw_input(zmq::message& message) {
 
 void application::on_json_input(zmq::message& message) {
     const auto text = message.string_view();
-    m_logger.debug("json_input: %1%") % text;
+    if (text.size() > max_request_text) {
+        m_statistics.on_json_parse_failed();
+        m_logger.error("json_input: request of %1% bytes dropped, longer than %2%") % text.size() % max_request_text;
+        return;
+    }
+    m_logger.debug("json_input: %1%") % libs::core::excerpt(text);
     auto parsed = libs::core::json::try_parse(text);
     if (!parsed.ok) {
         m_statistics.on_json_parse_failed();
-        m_logger.error("json: '%1%', parse error: '%2%'") % text % parsed.error;
+        m_logger.error("json: '%1%', parse error: '%2%'") % libs::core::excerpt(text) % parsed.error;
         return;
     }
-    counting_failures([&] { m_converter->convert(parsed.result); });
+    counting_failures([&] {
+        // Only an object is a request; anything else, null included, is refused
+        // like a request that fails to convert.
+        if (!parsed.result.isObject())
+            throw libs::core::exception("Request is not a JSON object", CORE_CURRENT_LOCATION);
+        m_converter->convert(parsed.result);
+    });
 }
 
 void application::on_message(const binary_message& message) {

@@ -7,6 +7,8 @@
 #include <core/exception.hpp>
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <locale>
 
 namespace orx {
@@ -31,6 +33,21 @@ unsigned node_type_code(std::string text) {
     return conf_pending_code;
 }
 
+// The member as a whole number that fits its field. A JSON integer or a real
+// without a fraction (1000.0) is taken; null, a boolean, a text, a fraction or a
+// number the field cannot hold raises, so that a node is never configured with a
+// value the request did not state.
+template <typename T>
+int64_t whole_number(const std::string& key, const Json::Value& value, libs::core::source_location location) {
+    constexpr int64_t min = std::numeric_limits<T>::min();
+    constexpr int64_t max = std::numeric_limits<T>::max();
+    if (!value.isInt64() || value.asInt64() < min || value.asInt64() > max)
+        throw libs::core::exception("Field \"" + key + "\" must be a whole number from " + std::to_string(min) +
+                                        " to " + std::to_string(max),
+                                    location);
+    return value.asInt64();
+}
+
 }  // namespace
 
 configuration_converter::configuration_converter(libs::core::logger& logger,
@@ -50,31 +67,32 @@ void configuration_converter::convert(const Json::Value& configuration, const st
     if (!configuration.isObject())
         return;
 
-    const auto field = [&configuration](const std::string& key) {
-        return get_json_field(key, configuration, CORE_CURRENT_LOCATION);
-    };
-    // Read in this order so that the first missing field is the one reported.
-    const Json::UInt node_id = field("node_id").asUInt();
-    const Json::UInt pos_freq = field("pos_freq").asUInt();
-    const std::string ntype = field("ntype").asString();
-    const Json::UInt sublocation_id = field("sublocation_id").asUInt();
-    const Json::Int64 x = field("x").asInt64();
-    const Json::Int64 y = field("y").asInt64();
-    const Json::Int z = field("z").asInt();
-    const Json::Int sl_z = field("sl_z").asInt();
+    const auto location = CORE_CURRENT_LOCATION;
+    const auto field = [&](const std::string& key) { return get_json_field(key, configuration, location); };
+    // Read in this order so that the first missing or unusable field is the one reported.
+    const auto node_id = whole_number<uint16_t>("node_id", field("node_id"), location);
+    const auto pos_freq = whole_number<uint8_t>("pos_freq", field("pos_freq"), location);
+    const Json::Value ntype = field("ntype");
+    if (!ntype.isString())
+        throw libs::core::exception("Field \"ntype\" must be a text", location);
+    const auto sublocation_id = whole_number<uint16_t>("sublocation_id", field("sublocation_id"), location);
+    const auto x = whole_number<int32_t>("x", field("x"), location);
+    const auto y = whole_number<int32_t>("y", field("y"), location);
+    const auto z = whole_number<int16_t>("z", field("z"), location);
+    const auto sl_z = whole_number<int16_t>("sl_z", field("sl_z"), location);
 
-    // Every field is cut to its width; signed values keep their two's complement bits.
+    // Every value fits its field; signed values are written as two's complement.
     std::string data;
     data.reserve(bytes(19u));
-    append_hex(data, node_id, bytes(2u));
+    append_hex(data, static_cast<uint64_t>(node_id), bytes(2u));
     data += configuration_marker;
-    append_hex(data, pos_freq, bytes(1u));
-    append_hex(data, node_type_code(ntype), bytes(1u));
-    append_hex(data, sublocation_id, bytes(2u));
+    append_hex(data, static_cast<uint64_t>(pos_freq), bytes(1u));
+    append_hex(data, node_type_code(ntype.asString()), bytes(1u));
+    append_hex(data, static_cast<uint64_t>(sublocation_id), bytes(2u));
     append_hex(data, static_cast<uint64_t>(x), bytes(4u));
     append_hex(data, static_cast<uint64_t>(y), bytes(4u));
-    append_hex(data, static_cast<uint64_t>(static_cast<int64_t>(sl_z)), bytes(2u));
-    append_hex(data, static_cast<uint64_t>(static_cast<int64_t>(z)), bytes(2u));
+    append_hex(data, static_cast<uint64_t>(sl_z), bytes(2u));
+    append_hex(data, static_cast<uint64_t>(z), bytes(2u));
 
     send_downlink_frame(m_processed_messages, header, sequence_number, configuration_command, data, address);
 }

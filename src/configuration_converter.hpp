@@ -19,8 +19,9 @@ public:
     configuration_converter(libs::core::logger& logger, processed_messages_handler& processed_messages);
 
     // A JSON object is encoded; other JSON types are ignored. A missing field raises
-    // "Field \"<key>\" is missing"; a field the JSON library cannot convert raises
-    // the library's error. Either way nothing is sent.
+    // "Field \"<key>\" is missing"; a number that is not a whole number its field can
+    // hold, or an "ntype" that is not a text, raises too. Either way nothing is sent
+    // and the sequence number is unchanged.
     void convert(const Json::Value& configuration, const std::string& header, uint8_t& sequence_number,
                  const std::string& address) const;
 

@@ -1,8 +1,26 @@
 #include "core/logger.hpp"
 
+#include <ostream>
+
 #include <syslog.h>
 
 namespace orx::libs::core {
+
+// ---- cutting long texts ----
+
+std::string cut_text(boost::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return std::string(text);
+    // Back off over at most three continuation bytes so that no character is split.
+    std::size_t end = limit;
+    for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++i)
+        --end;
+    std::string cut(text.substr(0, end));
+    cut += " [... cut, " + std::to_string(text.size()) + " bytes in all]";
+    return cut;
+}
+
+std::ostream& operator<<(std::ostream& out, const excerpt& e) { return out << cut_text(e.m_text, e.m_limit); }
 
 // ---- formatter ----
 
@@ -59,7 +77,10 @@ component_logger::formatter::~formatter() {
             body.append(m_function.data(), m_function.size());
             body += ": ";
         }
-        body += m_format.str();
+        std::string message = m_format.str();
+        if (message.size() > max_log_message)
+            message = cut_text(message, max_log_message);
+        body += message;
         m_logger.emit(m_log_level, body, m_timestamp);
     } catch (...) {
         // A line that cannot be built is lost; logging never fails its caller.

@@ -13,8 +13,10 @@ class manager_impl final : public manager {
 public:
     manager_impl(boost::asio::io_context& io_context, const component_logger& logger);
 
-    socket::ptr connect(socket::type type, std::string endpoint) override;
-    socket::ptr bind(socket::type type, std::string endpoint) override;
+    using manager::connect;
+    socket::ptr connect(socket::type type, std::string endpoint, socket::options options) override;
+    using manager::bind;
+    socket::ptr bind(socket::type type, std::string endpoint, socket::options options) override;
 
 private:
     boost::asio::io_context& m_io_context;

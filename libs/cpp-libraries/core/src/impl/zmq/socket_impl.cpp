@@ -24,10 +24,15 @@ using attach_function = void (asio_socket::*)(const std::string&, boost::system:
 
 // Opens a socket and binds or connects it; the socket is closed again when that fails.
 socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                 const std::string& endpoint, attach_function attach, const char* what, source_location location) {
+                 const std::string& endpoint, socket::options options, attach_function attach, const char* what,
+                 source_location location) {
     boost::system::error_code error;
     try {
         asio_socket opened(io_context, zmq_type(socket_type));
+        if (options.immediate)
+            opened.set_option(ZMQ_IMMEDIATE, 1);
+        if (options.receive_queue > 0)
+            opened.set_option(ZMQ_RCVHWM, options.receive_queue);
         (opened.*attach)(endpoint, error);
         if (!error)
             return std::make_unique<socket_impl>(std::move(opened), logger);
@@ -40,15 +45,15 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
 }  // namespace
 
 socket::ptr socket_impl::connect(type socket_type, boost::asio::io_context& io_context,
-                                 const component_logger& logger, std::string endpoint) {
-    return open(socket_type, io_context, logger, endpoint, &asio_socket::connect, "zmq::socket_impl::connect to ",
-                CORE_CURRENT_LOCATION);
+                                 const component_logger& logger, std::string endpoint, options socket_options) {
+    return open(socket_type, io_context, logger, endpoint, socket_options, &asio_socket::connect,
+                "zmq::socket_impl::connect to ", CORE_CURRENT_LOCATION);
 }
 
 socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                              std::string endpoint) {
-    return open(socket_type, io_context, logger, endpoint, &asio_socket::bind, "zmq::socket_impl::bind to ",
-                CORE_CURRENT_LOCATION);
+                              std::string endpoint, options socket_options) {
+    return open(socket_type, io_context, logger, endpoint, socket_options, &asio_socket::bind,
+                "zmq::socket_impl::bind to ", CORE_CURRENT_LOCATION);
 }
 
 socket_impl::socket_impl(asio_socket socket, const component_logger& logger)

@@ -14,9 +14,9 @@ namespace orx::libs::core::zmq {
 class socket_impl final : public socket {
 public:
     static ptr connect(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                       std::string endpoint);
+                       std::string endpoint, options socket_options = {});
     static ptr bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
-                    std::string endpoint);
+                    std::string endpoint, options socket_options = {});
 
     socket_impl(asio_socket socket, const component_logger& logger);
     ~socket_impl() override;

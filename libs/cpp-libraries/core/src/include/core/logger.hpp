@@ -13,6 +13,8 @@
 #include <zmq.hpp>
 
 #include <atomic>
+#include <cstddef>
+#include <iosfwd>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +22,25 @@
 namespace orx::libs::core {
 
 class logger;
+
+// The message text of a line is cut after this many bytes: a line that quotes a
+// long input holds no more than this in the system log and the debug socket's queue.
+constexpr std::size_t max_log_message = 1024;
+
+// Logs as the start of `text`, at most `limit` bytes of it, followed by a marker
+// giving the whole size when it was cut: for lines that quote what came in.
+struct excerpt {
+    static constexpr std::size_t default_limit = 256;
+    explicit excerpt(boost::string_view text, std::size_t limit = default_limit) : m_text(text), m_limit(limit) {}
+
+    boost::string_view m_text;
+    std::size_t m_limit;
+};
+std::ostream& operator<<(std::ostream& out, const excerpt& e);
+
+// `text` itself when it holds at most `limit` bytes; otherwise its start, never
+// ending inside a UTF-8 sequence, and " [... cut, <n> bytes in all]".
+std::string cut_text(boost::string_view text, std::size_t limit);
 
 // A named source of log lines. Lines go to the system log and, prefixed with
 // "&<module>:<component> ", to the root logger's debug socket.

@@ -3,6 +3,7 @@
 #include "core/zmq/socket.hpp"
 
 #include <string>
+#include <utility>
 
 namespace orx::libs::core::zmq {
 
@@ -11,8 +12,10 @@ namespace orx::libs::core::zmq {
 class manager {
 public:
     virtual ~manager() = default;
-    virtual socket::ptr connect(socket::type type, std::string endpoint) = 0;
-    virtual socket::ptr bind(socket::type type, std::string endpoint) = 0;
+    virtual socket::ptr connect(socket::type type, std::string endpoint, socket::options options) = 0;
+    socket::ptr connect(socket::type type, std::string endpoint) { return connect(type, std::move(endpoint), {}); }
+    virtual socket::ptr bind(socket::type type, std::string endpoint, socket::options options) = 0;
+    socket::ptr bind(socket::type type, std::string endpoint) { return bind(type, std::move(endpoint), {}); }
 };
 
 }  // namespace orx::libs::core::zmq

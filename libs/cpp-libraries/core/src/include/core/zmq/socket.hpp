@@ -22,6 +22,17 @@ public:
     using callback = std::function<void(message&)>;
     using ptr = std::unique_ptr<socket>;
 
+    // Set on the socket before it is bound or connected.
+    struct options {
+        // Messages go only to peers whose connection is complete (ZMQ_IMMEDIATE):
+        // with none, a send cannot proceed, instead of queuing for whichever
+        // peer connects next, however much later.
+        bool immediate = false;
+        // How many received messages may wait to be handled (ZMQ_RCVHWM); 0 keeps
+        // ZeroMQ's default. Beyond it the peer's side holds them.
+        int receive_queue = 0;
+    };
+
     virtual ~socket() = default;
 
     // The first call starts receiving; later calls only replace the callback.
