@@ -1,6 +1,7 @@
 #include "application.hpp"
 
 #include "converter_utils.hpp"
+#include "endpoint_check.hpp"
 
 #include <core/exception.hpp>
 #include <core/json.hpp>
@@ -42,6 +43,10 @@ application::application(libs::core::events_loop& events_loop, const config& con
     m_parameter_config = std::make_unique<parameters::config>(m_logger, parameter_file);
     m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
     const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
+    // Such an endpoint is still retried below with the others; this line says why
+    // those retries cannot succeed.
+    for (const auto& problem : endpoint_problems(m_config))
+        m_logger.error("%1%") % problem;
     m_initialization_timer = m_events_loop.create_periodic_timer(
         std::chrono::seconds(1), libs::core::periodic_timer::execute_now{}, "ititialization",
         [this](libs::core::timer::time_point) { initialize(); }, libs::core::source_location());
