@@ -27,7 +27,9 @@ public:
     using refusal_callback = std::function<void(const refusal&)>;
 
     // Reports, for as long as it lives, the clients a server socket refuses
-    // before they reach the handler.
+    // before they reach the handler. It must go before the socket it watches:
+    // its end stops libzmq's monitor of that socket, which would otherwise stall
+    // the socket once nobody reads the monitor.
     class watch {
     public:
         using ptr = std::unique_ptr<watch>;
