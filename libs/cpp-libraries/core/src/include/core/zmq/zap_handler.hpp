@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/events_loop.hpp"
+#include "core/zmq/asio_socket.hpp"
+#include "core/zmq/curve_keys.hpp"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace orx::libs::core::zmq {
+
+// The process's ZAP handler: answers, on an events loop, the authentication
+// requests of every CURVE server socket of the shared ZeroMQ context. A CURVE
+// client is admitted when its public key is authorized; any other is refused.
+class zap_handler {
+public:
+    using ptr = std::unique_ptr<zap_handler>;
+
+    struct refusal {
+        // The client's IP address. For a client refused before it offers a key
+        // (one that does not speak CURVE, or that holds another server's key)
+        // libzmq tells only the endpoint of the refusing socket, given instead.
+        std::string address;
+        std::string reason;
+    };
+    using refusal_callback = std::function<void(const refusal&)>;
+
+    // Reports, for as long as it lives, the clients a server socket refuses
+    // before they reach the handler. It must go before the socket it watches:
+    // its end stops libzmq's monitor of that socket, which would otherwise stall
+    // the socket once nobody reads the monitor.
+    class watch {
+    public:
+        using ptr = std::unique_ptr<watch>;
+        virtual ~watch() = default;
+    };
+
+    // Binds inproc://zeromq.zap.01 in the shared context; a second handler in
+    // the process is refused with orx::libs::core::exception. The callback runs
+    // on the loop's thread, once per refused connection attempt.
+    static ptr create(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal);
+
+    virtual ~zap_handler() = default;
+
+    // Replaces the authorized keys for the connections that follow. Safe from
+    // any thread.
+    virtual void set_authorized(curve_key_set authorized) = 0;
+
+    // Watches a CURVE server socket (made with make_curve_server) for the
+    // refusals libzmq makes without asking the handler.
+    virtual watch::ptr watch_refusals(asio_socket& server) = 0;
+};
+
+}  // namespace orx::libs::core::zmq
