@@ -70,9 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
                      to(R"({"configuration":{"node_id":258,"pos_freq":10,"ntype":"Asset","sublocation_id":1,)"
                         R"("x":-1,"y":1000,"z":150,"sl_z":-2}})"),
                      7, {"080E07001500CF01021E0A060001FFFFFFFF000003E8FFFE0096"}},
-        request_case{"configuration_cut_to_width_of_unknown_type",
-                     to(R"({"configuration":{"node_id":65537,"pos_freq":257,"ntype":"rover","sublocation_id":65536,)"
-                        R"("x":4294967297,"y":1000,"z":-32769,"sl_z":-2}})"),
+        request_case{"configuration_of_unknown_type",
+                     to(R"({"configuration":{"node_id":1,"pos_freq":1,"ntype":"rover","sublocation_id":0,)"
+                        R"("x":1,"y":1000,"z":32767,"sl_z":-2}})"),
                      0, {"080E00001500CF00011E0103000000000001000003E8FFFE7FFF"}},
         request_case{"get", to(R"({"param_get":["nope","p1"]})"), 5, {"080E050004000E0100"},
                      {7, "Unknown parameter: nope"}},
