@@ -1,4 +1,3 @@
-#include <parameter_config/bitwise_or_for_hex_strings.hpp>
 #include <parameter_config/descriptor.hpp>
 
 #include <core/json.hpp>
@@ -193,12 +192,6 @@ INSTANTIATE_TEST_SUITE_P(composites, conversions, ::testing::Values(
     to_json(names, "014142", R"([{"id":1,"name":"AB"}])"), to_json(names, "01400A00", R"([{"id":1,"name":"@\n"}])"),
     to_hex(names, R"([{"id":1,"name":"A"},{"id":2}])", nothing),
     to_json(with_fields("VARIABLE_SIZE_ARRAY", 1, {f("id", 0)}), "0102", R"([{"id":1}])")));
-
-TEST(hex_or, merges_digits_from_the_first_and_refuses_other_characters) {
-    EXPECT_EQ(bitwise_OR_for_hex_strings("0f", "A1C"), std::string("AFC"));
-    EXPECT_EQ(bitwise_OR_for_hex_strings("G", "0"), boost::none);
-    EXPECT_EQ(bitwise_OR_for_hex_strings("0", "g"), boost::none);
-}
 
 }  // namespace
 }  // namespace orx::parameters

@@ -15,15 +15,12 @@
 namespace orx::parameters {
 namespace {
 
-libs::core::logger& logger() {
-    static libs::core::logger instance("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
-    return instance;
-}
+libs::core::logger test_logger("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
 
 // A registry loaded from a parameter file whose "hw_param" array holds `entries`.
 config load(const std::string& entries) {
     std::istringstream stream(R"({"hw_param":[)" + entries + "]}");
-    return config(logger(), stream);
+    return config(test_logger, stream);
 }
 
 TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) {
@@ -40,7 +37,8 @@ TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) 
     EXPECT_EQ(dump.str(),
               "Parameter 1\n    num: 1, name: Id, jname: id, format: OBJECT, readonly: true, \n"
               "    key: 255 offset: 255, name: , jname: b, format: HEXSTRING, readonly: false, size: 255, \n\n"
-              "Parameter 3\n    num: 3, name: Mode, jname: mode, format: BYTE_STR, readonly: false, args: 1, on, , \n\n"
+              "Parameter 3\n    num: 3, name: Mode, jname: mode, format: BYTE_STR, readonly: false, "
+              "args: 1, on, , \n\n"
               "Parameter 4\n    num: 4, name: , jname: mode, format: IPV4, readonly: false, size: 4, \n\n"
               "Parameter 5\n    num: 5, name: , jname: v6, format: IPV6, readonly: false, size: 16, \n\n");
     EXPECT_EQ(parameters.get_descriptor(std::string("mode"))->get_num(), 3u);
@@ -49,21 +47,21 @@ TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) 
     EXPECT_FALSE(parameters.get_descriptor(4u)->get_zero_size_interpretation());
 }
 
+using namespace ::testing;
+
 struct refusal {
     std::string entries;
-    ::testing::Matcher<const std::string&> error;
+    Matcher<const std::string&> error;
 };
 
-class refused_files : public ::testing::TestWithParam<refusal> {};
+class refused_files : public TestWithParam<refusal> {};
 
 TEST_P(refused_files, name_the_parameter) {
-    EXPECT_THAT([] { load(GetParam().entries); }, ::testing::Throws<libs::core::exception>(
-                                                      ::testing::Property(&libs::core::exception::error, GetParam().error)));
+    EXPECT_THAT([] { load(GetParam().entries); },
+                Throws<libs::core::exception>(Property(&libs::core::exception::error, GetParam().error)));
 }
 
-using ::testing::Eq;
-
-INSTANTIATE_TEST_SUITE_P(entries, refused_files, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(entries, refused_files, Values(
     refusal{R"({"jname":"tx power","format":"UINT","size":3})", Eq("Descriptor tx power size is incorrect")},
     refusal{R"({"jname":"x","format":"INT"})", Eq(R"(Descriptor x must have a "size" field)")},
     refusal{R"({"jname":"id","format":"HEXSTRING"})", Eq(R"(Descriptor id must have a "size" field)")},
@@ -76,7 +74,16 @@ INSTANTIATE_TEST_SUITE_P(entries, refused_files, ::testing::Values(
             Eq("Field f must have a offset field")},
     refusal{R"({"num":1,"jname":"p","format":"STR"},{"jname":"q","format":"STR"})",
             Eq(R"(Parameter q must have a "num" field)")},
-    refusal{"{", ::testing::StartsWith("Parameter config file is invalid: ")}));
+    refusal{"{", StartsWith("Parameter config file is invalid: ")},
+    refusal{R"({"num":3.7,"jname":"p","format":"STR"})",
+            Eq(R"(Descriptor p: "num" must be a whole number from 0 to 4294967295)")},
+    refusal{R"({"num":1,"jname":"p","format":"HEXSTRING","size":256})",
+            Eq(R"(Descriptor p: "size" must be a whole number from 0 to 255)")},
+    refusal{R"({"num":1,"jname":"p","format":"OBJECT","fields":[{"offset":256,"jname":"f","format":"STR"}]})",
+            Eq(R"(Descriptor f: "offset" must be a whole number from 0 to 255)")},
+    refusal{R"({"num":1,"jname":"p","format":"STR","readonly":1})",
+            Eq(R"(Descriptor p: "readonly" must be true or false)")},
+    refusal{R"({"num":1,"jname":null,"format":"STR"})", Eq(R"(Descriptor null: "jname" must be a string)")}));
 
 }  // namespace
 }  // namespace orx::parameters
