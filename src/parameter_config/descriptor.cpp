@@ -3,20 +3,57 @@
 #include "parameter_config/descriptor_factory.hpp"
 
 #include <core/exception.hpp>
+#include <core/json.hpp>
+
+#include <limits>
 
 namespace orx::parameters {
 
 namespace {
 
-std::string string_member(const Json::Value& object, const char* key) {
-    const Json::Value* member = object.find(key, key + std::char_traits<char>::length(key));
-    return member && member->isString() ? member->asString() : std::string();
+// A value's length travels in one byte: no size or field offset may go beyond it.
+constexpr uint32_t max_value_bytes = 255;
+
+const Json::Value* member(const Json::Value& object, const char* key) {
+    return object.find(key, key + std::char_traits<char>::length(key));
 }
 
-boost::optional<uint32_t> unsigned_member(const Json::Value& object, const char* key) {
-    if (!object.isMember(key))
+// Refuses the descriptor for a member it cannot take, naming it by its jname (or by
+// the jname as written, when that is not a string).
+[[noreturn]] void refuse(const Json::Value& object, const char* key, const std::string& kind) {
+    const Json::Value* jname = member(object, "jname");
+    const std::string label =
+        !jname ? std::string() : jname->isString() ? jname->asString() : libs::core::json::to_string(*jname);
+    throw libs::core::exception("Descriptor " + label + ": \"" + key + "\" must be " + kind, CORE_CURRENT_LOCATION);
+}
+
+std::string string_member(const Json::Value& object, const char* key) {
+    const Json::Value* value = member(object, key);
+    return value && value->isString() ? value->asString() : std::string();
+}
+
+// A whole number up to `most`, also one written as a real without a fraction (3.0).
+boost::optional<uint32_t> unsigned_member(const Json::Value& object, const char* key, uint32_t most) {
+    const Json::Value* value = member(object, key);
+    if (!value)
         return boost::none;
-    return object[key].asUInt();
+    if (!value->isUInt() || value->asUInt() > most)
+        refuse(object, key, "a whole number from 0 to " + std::to_string(most));
+    return value->asUInt();
+}
+
+std::string jname_member(const Json::Value& object) {
+    const Json::Value* value = member(object, "jname");
+    if (value && !value->isString())
+        refuse(object, "jname", "a string");
+    return value ? value->asString() : std::string();
+}
+
+bool readonly_member(const Json::Value& object) {
+    const Json::Value* value = member(object, "readonly");
+    if (value && !value->isBool())
+        refuse(object, "readonly", "true or false");
+    return value && value->asBool();
 }
 
 }  // namespace
@@ -35,12 +72,12 @@ descriptor::descriptor(boost::optional<uint32_t> num, boost::optional<uint32_t> 
 boost::optional<descriptor::ptr> descriptor::create_from_json(const Json::Value& object) {
     descriptor_arguments arguments;
     arguments.name = string_member(object, "name");
-    arguments.jname = string_member(object, "jname");
+    arguments.jname = jname_member(object);
     const std::string format = string_member(object, "format");
-    arguments.num = unsigned_member(object, "num");
-    arguments.offset = unsigned_member(object, "offset");
-    arguments.size = unsigned_member(object, "size");
-    arguments.readonly = object.isMember("readonly") ? object["readonly"].asBool() : false;
+    arguments.num = unsigned_member(object, "num", std::numeric_limits<uint32_t>::max());
+    arguments.offset = unsigned_member(object, "offset", max_value_bytes);
+    arguments.size = unsigned_member(object, "size", max_value_bytes);
+    arguments.readonly = readonly_member(object);
     if (object.isMember("zero_size_interpretation")) {
         const Json::Value& text = object["zero_size_interpretation"];
         arguments.zero_size =

@@ -33,6 +33,8 @@ public:
     using string_view = boost::string_view;
     using const_field_callback = std::function<bool(const descriptor&)>;
 
+    // Stores the values as given; the factory applies the format's construction rule
+    // before it builds a descriptor of the parameter file.
     descriptor(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
                string_view jname, boost::optional<uint32_t> size, bool readonly,
                boost::optional<zero_size_interpretation> zero_size);

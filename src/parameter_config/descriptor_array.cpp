@@ -1,18 +1,8 @@
 #include "parameter_config/descriptor_array.hpp"
 
 #include "parameter_config/composite_fields.hpp"
-#include "parameter_config/descriptor_rules.hpp"
 
 namespace orx::parameters {
-
-const std::string descriptor_array::type_name = "ARRAY";
-
-descriptor_array::descriptor_array(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                                   string_view jname, boost::optional<uint32_t> size, bool readonly,
-                                   boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, size, readonly, zero_size) {
-    require_size(jname, size, CORE_CURRENT_LOCATION);
-}
 
 boost::optional<Json::Value> descriptor_array::convert_bin_to_json(string_view hex) const {
     const std::size_t record_bytes = *get_size();

@@ -7,11 +7,9 @@ namespace orx::parameters {
 // "ARRAY": records of "size" bytes each; the value is a JSON array of records.
 class descriptor_array : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "ARRAY";
 
-    descriptor_array(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                     string_view jname, boost::optional<uint32_t> size, bool readonly,
-                     boost::optional<zero_size_interpretation> zero_size);
+    using descriptor::descriptor;
 
     boost::optional<Json::Value> convert_bin_to_json(string_view hex) const override;
     boost::optional<std::string> convert_json_to_bin(const Json::Value& value) const override;

@@ -1,25 +1,15 @@
 #include "parameter_config/descriptor_arrayvar.hpp"
 
 #include "parameter_config/composite_fields.hpp"
-#include "parameter_config/descriptor_rules.hpp"
+#include "parameter_config/descriptor_hexvar.hpp"
 
 namespace orx::parameters {
 
-const std::string descriptor_arrayvar::type_name = "ARRAYVAR";
-
 namespace {
 
-constexpr const char variable_part[] = "HEXVAR";
 constexpr const char size_member[] = "size";
 
 }  // namespace
-
-descriptor_arrayvar::descriptor_arrayvar(boost::optional<uint32_t> num, boost::optional<uint32_t> offset,
-                                         string_view name, string_view jname, boost::optional<uint32_t> size,
-                                         bool readonly, boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, size, readonly, zero_size) {
-    require_positive_size(jname, size, CORE_CURRENT_LOCATION);
-}
 
 boost::optional<Json::Value> descriptor_arrayvar::convert_bin_to_json(string_view hex) const {
     const std::size_t fixed_bytes = *get_size();
@@ -27,7 +17,7 @@ boost::optional<Json::Value> descriptor_arrayvar::convert_bin_to_json(string_vie
     std::size_t extra_bytes = 0;
     const composite::unsized_field_length length = [&extra_bytes](const descriptor& field, string_view,
                                                                   Json::Value& record) {
-        if (!composite::is_variable_part(field, variable_part))
+        if (!composite::is_variable_part(field, descriptor_hexvar::type_name))
             return string_view::npos;
         // A record without "size" gets a null member of that name, which reads as 0.
         extra_bytes = record[size_member].asUInt();
@@ -50,7 +40,7 @@ boost::optional<std::string> descriptor_arrayvar::convert_json_to_bin(const Json
     // The record's "size" member (0 when absent) must be the byte length of its HEXVAR
     // text, or the device would cut the records wrongly.
     const composite::field_text_check size_matches = [&element](const descriptor& field, string_view text) {
-        if (!composite::is_variable_part(field, variable_part))
+        if (!composite::is_variable_part(field, descriptor_hexvar::type_name))
             return true;
         const Json::Value* size = element->find(size_member, size_member + sizeof size_member - 1);
         if (!size)

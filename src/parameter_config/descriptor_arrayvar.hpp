@@ -8,11 +8,9 @@ namespace orx::parameters {
 // length is the record's member "size".
 class descriptor_arrayvar : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "ARRAYVAR";
 
-    descriptor_arrayvar(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                        string_view jname, boost::optional<uint32_t> size, bool readonly,
-                        boost::optional<zero_size_interpretation> zero_size);
+    using descriptor::descriptor;
 
     boost::optional<Json::Value> convert_bin_to_json(string_view hex) const override;
     boost::optional<std::string> convert_json_to_bin(const Json::Value& value) const override;

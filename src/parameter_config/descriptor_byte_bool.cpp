@@ -5,8 +5,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_byte_bool::type_name = "BYTE_BOOL";
-
 boost::optional<Json::Value> descriptor_byte_bool::convert_bin_to_json(string_view hex) const {
     const unsigned char byte = parse_number<unsigned char>(hex).value();
     const unsigned int mask = parse_hex_arg<unsigned int>(get_args().at(0));

@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "BYTE_BOOL": a byte shown as true when any bit of the hex mask args[0] is set.
 class descriptor_byte_bool : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "BYTE_BOOL";
 
     using descriptor::descriptor;
 

@@ -5,8 +5,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_byte_slice_uint::type_name = "BYTE_SLICE_UINT";
-
 boost::optional<Json::Value> descriptor_byte_slice_uint::convert_bin_to_json(string_view hex) const {
     const unsigned char byte = parse_number<unsigned char>(hex).value();
     const auto slice = read_byte_slice(get_args());

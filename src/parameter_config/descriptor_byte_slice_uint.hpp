@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "BYTE_SLICE_UINT": bits args[0] (low) to args[1] (high) of a byte as a number.
 class descriptor_byte_slice_uint : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "BYTE_SLICE_UINT";
 
     using descriptor::descriptor;
 

@@ -7,8 +7,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_byte_slice_var_list::type_name = "BYTE_SLICE_VAR_LIST";
-
 namespace {
 
 // Words start after the two bit-range args.

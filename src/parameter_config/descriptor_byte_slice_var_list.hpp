@@ -8,7 +8,7 @@ namespace orx::parameters {
 // position of a word among args[2], args[3], ...
 class descriptor_byte_slice_var_list : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "BYTE_SLICE_VAR_LIST";
 
     using descriptor::descriptor;
 

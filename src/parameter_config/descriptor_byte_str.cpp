@@ -5,8 +5,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_byte_str::type_name = "BYTE_STR";
-
 // Only the word that is needed is read, so a list with just the "set" word
 // works for set bits.
 boost::optional<Json::Value> descriptor_byte_str::convert_bin_to_json(string_view hex) const {

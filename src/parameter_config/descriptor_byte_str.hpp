@@ -4,10 +4,11 @@
 
 namespace orx::parameters {
 
-
+// "BYTE_STR": a byte shown as args[1] when any bit of the hex mask args[0] is set,
+// as args[2] otherwise.
 class descriptor_byte_str : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "BYTE_STR";
 
     using descriptor::descriptor;
 

@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "BYTE_UINT": the bits of a byte under the hex mask args[0], left in place.
 class descriptor_byte_uint : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "BYTE_UINT";
 
     using descriptor::descriptor;
 

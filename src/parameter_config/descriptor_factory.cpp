@@ -14,14 +14,13 @@
 #include "parameter_config/descriptor_ipv6.hpp"
 #include "parameter_config/descriptor_mul_uint.hpp"
 #include "parameter_config/descriptor_object.hpp"
+#include "parameter_config/descriptor_rules.hpp"
 #include "parameter_config/descriptor_shift.hpp"
 #include "parameter_config/descriptor_str.hpp"
 #include "parameter_config/descriptor_uint.hpp"
 #include "parameter_config/descriptor_var_list.hpp"
 #include "parameter_config/descriptor_var_list_with_values.hpp"
 #include "parameter_config/descriptor_variable_size_array.hpp"
-
-#include <utility>
 
 namespace orx::parameters {
 
@@ -32,38 +31,53 @@ descriptor::ptr make(const descriptor_arguments& a) {
     return std::make_unique<T>(a.num, a.offset, a.name, a.jname, a.size, a.readonly, a.zero_size);
 }
 
-using maker = descriptor::ptr (*)(const descriptor_arguments&);
+// One format: its text (held by its class), how to build it and its construction
+// rule, if it has one.
+struct format {
+    const char* name;
+    descriptor::ptr (*make)(const descriptor_arguments&);
+    construction_rule rule;
+};
 
-// Format texts and their classes, in the order they are tried.
-const std::pair<const char*, maker> formats[] = {
-    {"UINT", &make<descriptor_uint>},
-    {"INT", &make<descriptor_int>},
-    {"HEXSTRING", &make<descriptor_hexstring>},
-    {"STR", &make<descriptor_str>},
-    {"HEXVAR", &make<descriptor_hexvar>},
-    {"ARRAY", &make<descriptor_array>},
-    {"ARRAYVAR", &make<descriptor_arrayvar>},
-    {"VARIABLE_SIZE_ARRAY", &make<descriptor_variable_size_array>},
-    {"OBJECT", &make<descriptor_object>},
-    {"IPV4", &make<descriptor_ipv4>},
-    {"IPV6", &make<descriptor_ipv6>},
-    {"BYTE_STR", &make<descriptor_byte_str>},
-    {"BYTE_BOOL", &make<descriptor_byte_bool>},
-    {"BYTE_UINT", &make<descriptor_byte_uint>},
-    {"BYTE_SLICE_UINT", &make<descriptor_byte_slice_uint>},
-    {"BYTE_SLICE_VAR_LIST", &make<descriptor_byte_slice_var_list>},
-    {"SHIFT", &make<descriptor_shift>},
-    {"MUL_UINT", &make<descriptor_mul_uint>},
-    {"VAR_LIST", &make<descriptor_var_list>},
-    {"VAR_LIST_WITH_VALUES", &make<descriptor_var_list_with_values>},
+template <typename T>
+constexpr format of(construction_rule rule = nullptr) {
+    return {T::type_name, &make<T>, rule};
+}
+
+// The formats, in the order they are tried.
+constexpr format formats[] = {
+    of<descriptor_uint>(&require_integer_size),
+    of<descriptor_int>(&require_integer_size),
+    of<descriptor_hexstring>(&require_size),
+    of<descriptor_str>(),
+    of<descriptor_hexvar>(),
+    of<descriptor_array>(&require_size),
+    of<descriptor_arrayvar>(&require_positive_size),
+    of<descriptor_variable_size_array>(&require_positive_size),
+    of<descriptor_object>(),
+    of<descriptor_ipv4>(&fixed_size<4>),
+    of<descriptor_ipv6>(&fixed_size<16>),
+    of<descriptor_byte_str>(),
+    of<descriptor_byte_bool>(),
+    of<descriptor_byte_uint>(),
+    of<descriptor_byte_slice_uint>(),
+    of<descriptor_byte_slice_var_list>(),
+    of<descriptor_shift>(),
+    of<descriptor_mul_uint>(),
+    of<descriptor_var_list>(),
+    of<descriptor_var_list_with_values>(),
 };
 
 }  // namespace
 
-boost::optional<descriptor::ptr> make_descriptor(boost::string_view format, const descriptor_arguments& arguments) {
-    for (const auto& entry : formats)
-        if (format == entry.first)
-            return entry.second(arguments);
+boost::optional<descriptor::ptr> make_descriptor(boost::string_view format, descriptor_arguments arguments) {
+    for (const auto& entry : formats) {
+        if (format != entry.name)
+            continue;
+        if (entry.rule)
+            entry.rule(arguments);
+        return entry.make(arguments);
+    }
     return boost::none;
 }
 

@@ -15,8 +15,9 @@ struct descriptor_arguments {
     boost::optional<zero_size_interpretation> zero_size;
 };
 
-// The descriptor of the class whose format text is `format`; nothing for an
-// unknown text (exact, case-sensitive comparison).
-boost::optional<descriptor::ptr> make_descriptor(boost::string_view format, const descriptor_arguments& arguments);
+// The descriptor of the class whose format text is `format`, built after the
+// format's construction rule has passed (raising the core exception otherwise);
+// nothing for an unknown text (exact, case-sensitive comparison).
+boost::optional<descriptor::ptr> make_descriptor(boost::string_view format, descriptor_arguments arguments);
 
 }  // namespace orx::parameters

@@ -4,8 +4,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_hexvar::type_name = "HEXVAR";
-
 boost::optional<Json::Value> descriptor_hexvar::convert_bin_to_json(string_view hex) const {
     return hex_text_to_json(hex);
 }

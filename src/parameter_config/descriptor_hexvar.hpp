@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "HEXVAR": raw bytes of any length passed through as their hex text.
 class descriptor_hexvar : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "HEXVAR";
 
     using descriptor::descriptor;
 

@@ -1,18 +1,8 @@
 #include "parameter_config/descriptor_int.hpp"
 
 #include "converter_utils.hpp"
-#include "parameter_config/descriptor_rules.hpp"
 
 namespace orx::parameters {
-
-const std::string descriptor_int::type_name = "INT";
-
-descriptor_int::descriptor_int(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                               string_view jname, boost::optional<uint32_t> size, bool readonly,
-                               boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, size, readonly, zero_size) {
-    require_integer_size(jname, size, CORE_CURRENT_LOCATION);
-}
 
 boost::optional<Json::Value> descriptor_int::convert_bin_to_json(string_view hex) const {
     switch (*get_size()) {

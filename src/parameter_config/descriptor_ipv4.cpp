@@ -9,13 +9,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_ipv4::type_name = "IPV4";
-
-descriptor_ipv4::descriptor_ipv4(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                                 string_view jname, boost::optional<uint32_t>, bool readonly,
-                                 boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, 4u, readonly, zero_size) {}
-
 boost::optional<Json::Value> descriptor_ipv4::convert_bin_to_json(string_view hex) const {
     std::string text;
     for (std::size_t i = 0; i < 4; ++i) {

@@ -6,13 +6,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_ipv6::type_name = "IPV6";
-
-descriptor_ipv6::descriptor_ipv6(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                                 string_view jname, boost::optional<uint32_t>, bool readonly,
-                                 boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, 16u, readonly, zero_size) {}
-
 boost::optional<Json::Value> descriptor_ipv6::convert_bin_to_json(string_view hex) const {
     // Eight groups of four characters copied as they are; a group starting past the
     // end of the text raises "string_view::substr", one cut by the end is shorter.

@@ -5,8 +5,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_mul_uint::type_name = "MUL_UINT";
-
 boost::optional<Json::Value> descriptor_mul_uint::convert_bin_to_json(string_view hex) const {
     const uint32_t byte = parse_number<unsigned char>(hex).value();
     return Json::Value(static_cast<Json::UInt>(byte * decimal_arg(get_args(), 0)));

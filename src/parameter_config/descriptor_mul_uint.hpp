@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "MUL_UINT": a byte times the decimal factor args[0].
 class descriptor_mul_uint : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "MUL_UINT";
 
     using descriptor::descriptor;
 

@@ -4,8 +4,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_object::type_name = "OBJECT";
-
 boost::optional<Json::Value> descriptor_object::convert_bin_to_json(string_view hex) const {
     return composite::read_record(*this, hex, composite::offset_beyond_text::END_WALK);
 }

@@ -7,7 +7,7 @@ namespace orx::parameters {
 // "OBJECT": one record; the value is a JSON object with one member per field.
 class descriptor_object : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "OBJECT";
 
     using descriptor::descriptor;
 

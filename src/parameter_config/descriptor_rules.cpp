@@ -8,30 +8,28 @@ namespace orx::parameters {
 
 namespace {
 
-std::string descriptor_text(boost::string_view jname, const char* rest) {
-    return "Descriptor " + std::string(jname) + rest;
+std::string descriptor_text(const descriptor_arguments& arguments, const char* rest) {
+    return "Descriptor " + arguments.jname + rest;
 }
 
 }  // namespace
 
-void require_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                  const libs::core::source_location& location) {
-    if (!size)
-        throw libs::core::exception(descriptor_text(jname, " must have a \"size\" field"), location);
+void require_size(descriptor_arguments& arguments) {
+    if (!arguments.size)
+        throw libs::core::exception(descriptor_text(arguments, " must have a \"size\" field"), CORE_CURRENT_LOCATION);
 }
 
-void require_integer_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                          const libs::core::source_location& location) {
-    require_size(jname, size, location);
-    if (*size != 1 && *size != 2 && *size != 4)
-        throw libs::core::exception(descriptor_text(jname, " size is incorrect"), location);
+void require_integer_size(descriptor_arguments& arguments) {
+    require_size(arguments);
+    const uint32_t size = *arguments.size;
+    if (size != 1 && size != 2 && size != 4)
+        throw libs::core::exception(descriptor_text(arguments, " size is incorrect"), CORE_CURRENT_LOCATION);
 }
 
-void require_positive_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                           const libs::core::source_location& location) {
-    if (!size || *size == 0)
+void require_positive_size(descriptor_arguments& arguments) {
+    if (!arguments.size || *arguments.size == 0)
         throw libs::core::exception(
-            descriptor_text(jname, " must have a \"size\" field with value greater than 0"), location);
+            descriptor_text(arguments, " must have a \"size\" field with value greater than 0"), CORE_CURRENT_LOCATION);
 }
 
 }  // namespace orx::parameters

@@ -1,25 +1,27 @@
 #pragma once
 
-#include <core/source_location.hpp>
-
-#include <boost/optional.hpp>
-#include <boost/utility/string_view.hpp>
+#include "parameter_config/descriptor_factory.hpp"
 
 #include <cstdint>
 
 namespace orx::parameters {
 
-// Construction rules shared by several formats; each raises the core exception
-// with the given location (the constructor of the format's class).
+// A format's construction rule, applied to what the parameter file gives before the
+// descriptor is built: it raises the core exception when the arguments break it, or
+// sets the size of a format of fixed width.
+using construction_rule = void (*)(descriptor_arguments& arguments);
 
 // "size" must be present.
-void require_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                  const libs::core::source_location& location);
+void require_size(descriptor_arguments& arguments);
 // "size" must be present and 1, 2 or 4.
-void require_integer_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                          const libs::core::source_location& location);
+void require_integer_size(descriptor_arguments& arguments);
 // "size" must be present and above 0.
-void require_positive_size(boost::string_view jname, const boost::optional<uint32_t>& size,
-                           const libs::core::source_location& location);
+void require_positive_size(descriptor_arguments& arguments);
+
+// The size is `width`, whatever the file says.
+template <uint32_t width>
+void fixed_size(descriptor_arguments& arguments) {
+    arguments.size = width;
+}
 
 }  // namespace orx::parameters

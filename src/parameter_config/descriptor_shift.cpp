@@ -5,8 +5,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_shift::type_name = "SHIFT";
-
 namespace {
 
 // Shift counts wrap at the width of a 32-bit number.

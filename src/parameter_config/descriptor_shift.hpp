@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "SHIFT": a byte shifted right by the decimal count args[0].
 class descriptor_shift : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "SHIFT";
 
     using descriptor::descriptor;
 

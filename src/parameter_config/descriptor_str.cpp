@@ -4,8 +4,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_str::type_name = "STR";
-
 boost::optional<Json::Value> descriptor_str::convert_bin_to_json(string_view hex) const {
     std::string text;
     text.reserve(hex.size() / 2);

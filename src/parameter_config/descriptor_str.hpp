@@ -4,10 +4,10 @@
 
 namespace orx::parameters {
 
-
+// "STR": bytes of text up to the first NUL byte.
 class descriptor_str : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "STR";
 
     using descriptor::descriptor;
 

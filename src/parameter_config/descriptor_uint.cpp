@@ -1,18 +1,8 @@
 #include "parameter_config/descriptor_uint.hpp"
 
 #include "converter_utils.hpp"
-#include "parameter_config/descriptor_rules.hpp"
 
 namespace orx::parameters {
-
-const std::string descriptor_uint::type_name = "UINT";
-
-descriptor_uint::descriptor_uint(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-                                 string_view jname, boost::optional<uint32_t> size, bool readonly,
-                                 boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, size, readonly, zero_size) {
-    require_integer_size(jname, size, CORE_CURRENT_LOCATION);
-}
 
 boost::optional<Json::Value> descriptor_uint::convert_bin_to_json(string_view hex) const {
     // A text that does not hold the number raises the optional-access error.

@@ -6,8 +6,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_var_list::type_name = "VAR_LIST";
-
 namespace {
 
 // A one-byte code addresses at most this many words.

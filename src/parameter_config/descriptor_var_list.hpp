@@ -7,7 +7,7 @@ namespace orx::parameters {
 // "VAR_LIST": a one-byte code shown as the word at that position of "args".
 class descriptor_var_list : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "VAR_LIST";
 
     using descriptor::descriptor;
 

@@ -7,8 +7,6 @@
 
 namespace orx::parameters {
 
-const std::string descriptor_var_list_with_values::type_name = "VAR_LIST_WITH_VALUES";
-
 namespace {
 
 // The code text read as by stream extraction of an unsigned 32-bit number: blanks

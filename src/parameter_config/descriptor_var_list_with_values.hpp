@@ -8,7 +8,7 @@ namespace orx::parameters {
 // (split at the last "="; an arg without "=" is both the word and the code text).
 class descriptor_var_list_with_values : public descriptor {
 public:
-    static const std::string type_name;
+    static constexpr const char type_name[] = "VAR_LIST_WITH_VALUES";
 
     using descriptor::descriptor;
 

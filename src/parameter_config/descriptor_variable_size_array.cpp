@@ -1,15 +1,11 @@
 #include "parameter_config/descriptor_variable_size_array.hpp"
 
 #include "parameter_config/composite_fields.hpp"
-#include "parameter_config/descriptor_rules.hpp"
+#include "parameter_config/descriptor_str.hpp"
 
 namespace orx::parameters {
 
-const std::string descriptor_variable_size_array::type_name = "VARIABLE_SIZE_ARRAY";
-
 namespace {
-
-constexpr const char variable_part[] = "STR";
 
 // Bytes of `text` up to and including the first 00 byte (at byte boundaries), and
 // whether there was one; without one, every byte of the text (a last lone digit too).
@@ -30,20 +26,13 @@ terminated_text scan_for_nul(boost::string_view text) {
 
 }  // namespace
 
-descriptor_variable_size_array::descriptor_variable_size_array(
-    boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name, string_view jname,
-    boost::optional<uint32_t> size, bool readonly, boost::optional<zero_size_interpretation> zero_size)
-    : descriptor(num, offset, name, jname, size, readonly, zero_size) {
-    require_positive_size(jname, size, CORE_CURRENT_LOCATION);
-}
-
 boost::optional<Json::Value> descriptor_variable_size_array::convert_bin_to_json(string_view hex) const {
     // The size counts the terminating NUL, which the scan of the text counts too.
     const std::size_t fixed_bytes = *get_size() - 1;
     std::size_t extra_bytes = 0;
     const composite::unsized_field_length length = [&extra_bytes](const descriptor& field, string_view rest,
                                                                   Json::Value&) {
-        if (!composite::is_variable_part(field, variable_part))
+        if (!composite::is_variable_part(field, descriptor_str::type_name))
             return string_view::npos;
         const auto scanned = scan_for_nul(rest);
         extra_bytes = scanned.bytes;

@@ -1,13 +1,10 @@
 #include "config.hpp"
 
 #include <core/exception.hpp>
+#include <core/json.hpp>
 
 #include <boost/optional/optional_io.hpp>
 
-#include <json/value.h>
-#include <json/writer.h>
-
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,54 +12,29 @@
 
 namespace {
 
-using ::testing::HasSubstr;
+const char* const valid = R"({"system":{"pidfile":"p","debug_port":"d","local_debug":true},
+    "binary":{"input":"bi","tmp_input":"bt","output":"bo","tmp_output":"bto"},
+    "json":{"input":"ji","output":"jo"},"parameters":{"config_file":"pc"}})";
 
-Json::Value valid_document() {
-    Json::Value doc;
-    doc["system"]["pidfile"] = "/run/service.pid";
-    doc["system"]["debug_port"] = "ipc:///tmp/debug_log";
-    doc["system"]["local_debug"] = true;
-    doc["binary"]["input"] = "tcp://*:7001";
-    doc["binary"]["tmp_input"] = "tcp://*:7002";
-    doc["binary"]["output"] = "tcp://*:7003";
-    doc["binary"]["tmp_output"] = "ipc:///tmp/downlink_raw";
-    doc["json"]["input"] = "tcp://*:7005";
-    doc["json"]["output"] = "tcp://*:7006";
-    doc["parameters"]["config_file"] = "/etc/service/parameters.json";
-    return doc;
-}
-
-orx::config read(const std::string& text) {
-    std::istringstream stream(text);
+orx::config read(const Json::Value& doc, const std::string& before = "") {
+    std::istringstream stream(before + orx::libs::core::json::to_string(doc));
     return orx::config(stream);
 }
 
-orx::config read(const Json::Value& doc) { return read(Json::writeString(Json::StreamWriterBuilder(), doc)); }
+Json::Value valid_document() { return orx::libs::core::json::try_parse(valid).result; }
 
-TEST(service_config, reads_every_field_and_ignores_comments_and_extra_keys) {
+TEST(service_config, reads_every_field_past_comments_and_extra_keys) {
     auto doc = valid_document();
     doc["system"]["unknown"] = 1;
-    doc["fifth_group"]["x"] = "y";
-    std::string text = Json::writeString(Json::StreamWriterBuilder(), doc);
-    text.insert(text.find('{') + 1, "\n// the service configuration\n");
-    const orx::config cfg = read(text);
-    EXPECT_EQ(cfg.system.pidfile_path, "/run/service.pid");
-    EXPECT_EQ(cfg.system.debug_port, "ipc:///tmp/debug_log");
+    const orx::config cfg = read(doc, "// the service configuration\n");
+    EXPECT_EQ(std::tie(cfg.system.pidfile_path, cfg.system.debug_port, cfg.binary.input, cfg.binary.tmp_input,
+                       cfg.binary.output, cfg.binary.tmp_output, cfg.json.input, cfg.json.output,
+                       cfg.parameters.config_file),
+              std::make_tuple("p", "d", "bi", "bt", "bo", "bto", "ji", "jo", "pc"));
     EXPECT_TRUE(cfg.system.local_debug);
-    EXPECT_EQ(cfg.binary.input, "tcp://*:7001");
-    EXPECT_EQ(cfg.binary.tmp_input, "tcp://*:7002");
-    EXPECT_EQ(cfg.binary.output, "tcp://*:7003");
-    EXPECT_EQ(cfg.binary.tmp_output, "ipc:///tmp/downlink_raw");
-    EXPECT_EQ(cfg.json.input, "tcp://*:7005");
-    EXPECT_EQ(cfg.json.output, "tcp://*:7006");
-    EXPECT_EQ(cfg.parameters.config_file, "/etc/service/parameters.json");
     EXPECT_EQ(cfg.statistics.textfile, boost::none);
-}
-
-TEST(service_config, statistics_text_file_is_read_when_given) {
-    auto doc = valid_document();
-    doc["statistics"]["textfile"] = "/var/lib/stats.prom";
-    EXPECT_EQ(read(doc).statistics.textfile, std::string("/var/lib/stats.prom"));
+    doc["statistics"]["textfile"] = "s";
+    EXPECT_EQ(read(doc).statistics.textfile, std::string("s"));
     doc["statistics"] = Json::objectValue;
     EXPECT_EQ(read(doc).statistics.textfile, boost::none);
 }
@@ -79,42 +51,21 @@ TEST_P(invalid_documents, list_every_problem_in_table_order) {
     GetParam().change(doc);
     try {
         read(doc);
-        FAIL() << "no exception";
+        ADD_FAILURE() << "no exception";
     } catch (const orx::libs::core::exception& e) {
         EXPECT_EQ(e.error(), "Config file is invalid: " + GetParam().reason);
-        EXPECT_THAT(std::string(e.get_source_location().function()), HasSubstr("config::config"));
     }
 }
 
-const std::string object_missing = "Can not find object <object>: ";
-
 INSTANTIATE_TEST_SUITE_P(documents, invalid_documents, ::testing::Values(
-    invalid_case{[](Json::Value& d) { d = Json::objectValue; },
-                 object_missing + "system, path: system.pidfile\n" +
-                 object_missing + "system, path: system.debug_port\n" +
-                 object_missing + "system, path: system.local_debug\n" +
-                 object_missing + "binary, path: binary.input\n" +
-                 object_missing + "binary, path: binary.tmp_input\n" +
-                 object_missing + "binary, path: binary.output\n" +
-                 object_missing + "binary, path: binary.tmp_output\n" +
-                 object_missing + "json, path: json.input\n" +
-                 object_missing + "json, path: json.output\n" +
-                 object_missing + "parameters, path: parameters.config_file"},
     invalid_case{[](Json::Value& d) { d["system"]["local_debug"] = "true"; },
                  "Can not find field <bool>: system.local_debug"},
-    invalid_case{[](Json::Value& d) { d["system"]["debug_port"] = 7000; },
-                 "Can not find field <string>: system.debug_port"},
-    invalid_case{[](Json::Value& d) { d["binary"] = Json::arrayValue; d["binary"].append(d["json"]); },
-                 object_missing + "binary, path: binary.input\n" +
-                 object_missing + "binary, path: binary.tmp_input\n" +
-                 object_missing + "binary, path: binary.output\n" +
-                 object_missing + "binary, path: binary.tmp_output"},
     invalid_case{[](Json::Value& d) { d.removeMember("parameters"); d["system"].removeMember("pidfile"); },
-                 "Can not find field <string>: system.pidfile\n" +
-                 object_missing + "parameters, path: parameters.config_file"},
+                 "Can not find field <string>: system.pidfile\n"
+                 "Can not find object <object>: parameters, path: parameters.config_file"},
     invalid_case{[](Json::Value& d) { d["statistics"]["textfile"] = 1; d["json"]["output"] = Json::nullValue; },
                  "Can not find field <string>: json.output\nCan not find field <string>: statistics.textfile"},
     invalid_case{[](Json::Value& d) { d["statistics"] = "/var/lib/stats.prom"; },
-                 object_missing + "statistics, path: statistics.textfile"}));
+                 "Can not find object <object>: statistics, path: statistics.textfile"}));
 
 }  // namespace

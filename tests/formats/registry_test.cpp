@@ -1,66 +1,89 @@
-#include "conversion_table.hpp"
-
-#include "parameter_config/config.hpp"
 #include "support/capturing_system_log.hpp"
 
+#include <parameter_config/config.hpp>
+
+#include <core/exception.hpp>
 #include <core/logger.hpp>
 
-#include <sstream>
-#include <vector>
+#include <boost/optional/optional_io.hpp>
 
-namespace orx::parameters::test {
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace orx::parameters {
 namespace {
 
-class registry : public ::testing::Test {
-protected:
-    config load(const std::string& text) {
-        std::istringstream stream(text);
-        return config(m_logger, stream);
-    }
+libs::core::logger test_logger("tarnwick", "test", std::make_shared<orx::test::capturing_system_log>());
 
-    libs::core::logger m_logger{"tarnwick", "test", std::make_shared<orx::test::capturing_system_log>()};
+// A registry loaded from a parameter file whose "hw_param" array holds `entries`.
+config load(const std::string& entries) {
+    std::istringstream stream(R"({"hw_param":[)" + entries + "]}");
+    return config(test_logger, stream);
+}
+
+TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) {
+    const auto parameters = load(R"(
+        {"num":3,"name":"Mode","jname":"mode","format":"BYTE_STR","args":["1","on",7],
+         "zero_size_interpretation":"empty_array"},
+        {"num":2,"jname":"lower","format":"uint","size":1}, {"num":3,"jname":"again","format":"HEXVAR"},
+        {"num":4,"jname":"mode","format":"IPV4","size":7,"zero_size_interpretation":"EMPTY_ARRAY"},
+        {"num":5,"jname":"v6","format":"IPV6"},
+        {"num":1.0,"name":"Id","jname":"id","format":"OBJECT","readonly":true,"fields":[
+            {"offset":255,"jname":"f","format":"FLOAT"},{"offset":255,"jname":"b","format":"HEXSTRING","size":255}]})");
+    std::ostringstream dump;
+    dump << parameters;
+    EXPECT_EQ(dump.str(),
+              "Parameter 1\n    num: 1, name: Id, jname: id, format: OBJECT, readonly: true, \n"
+              "    key: 255 offset: 255, name: , jname: b, format: HEXSTRING, readonly: false, size: 255, \n\n"
+              "Parameter 3\n    num: 3, name: Mode, jname: mode, format: BYTE_STR, readonly: false, "
+              "args: 1, on, , \n\n"
+              "Parameter 4\n    num: 4, name: , jname: mode, format: IPV4, readonly: false, size: 4, \n\n"
+              "Parameter 5\n    num: 5, name: , jname: v6, format: IPV6, readonly: false, size: 16, \n\n");
+    EXPECT_EQ(parameters.get_descriptor(std::string("mode"))->get_num(), 3u);
+    EXPECT_FALSE(parameters.get_descriptor(std::string("Mode")));
+    EXPECT_TRUE(parameters.get_descriptor(3u)->get_zero_size_interpretation() == zero_size_interpretation::EMPTY_ARRAY);
+    EXPECT_FALSE(parameters.get_descriptor(4u)->get_zero_size_interpretation());
+}
+
+using namespace ::testing;
+
+struct refusal {
+    std::string entries;
+    Matcher<const std::string&> error;
 };
 
-std::vector<uint32_t> numbers(const config& parameters) {
-    std::vector<uint32_t> result;
-    parameters.for_each_parameter([&](const descriptor& d) { return result.push_back(*d.get_num()), true; });
-    return result;
+class refused_files : public TestWithParam<refusal> {};
+
+TEST_P(refused_files, name_the_parameter) {
+    EXPECT_THAT([] { load(GetParam().entries); },
+                Throws<libs::core::exception>(Property(&libs::core::exception::error, GetParam().error)));
 }
 
-TEST_F(registry, without_parameters_is_empty) {
-    EXPECT_TRUE(numbers(load(R"({"other": 1})")).empty());
-}
-
-TEST_F(registry, skips_unknown_formats_and_finds_names_case_sensitively) {
-    const auto parameters = load(R"({"hw_param":[
-        {"num":3,"jname":"speed","format":"STR"},
-        {"num":2,"jname":"b","format":"FLOAT"},
-        {"num":1,"jname":"a","format":"UINT","size":2}]})");
-    EXPECT_EQ(numbers(parameters), (std::vector<uint32_t>{1, 3}));
-    EXPECT_FALSE(parameters.get_descriptor(2u));
-    EXPECT_EQ(*parameters.get_descriptor(std::string("speed"))->get_num(), 3u);
-    EXPECT_FALSE(parameters.get_descriptor(std::string("Speed")));
-}
-
-TEST_F(registry, keeps_the_first_of_repeated_numbers_and_names) {
-    const auto parameters = load(R"({"hw_param":[
-        {"num":7,"jname":"first","format":"STR"},
-        {"num":7,"jname":"second","format":"HEXVAR"},
-        {"num":8,"jname":"first","format":"SHIFT"}]})");
-    EXPECT_EQ(parameters.get_descriptor(std::string("second"))->get_type_name(), "STR");
-    EXPECT_EQ(*parameters.get_descriptor(std::string("first"))->get_num(), 7u);
-    EXPECT_EQ(parameters.get_descriptor(8u)->get_type_name(), "SHIFT");
-}
-
-TEST_F(registry, dumps_every_parameter_in_number_order) {
-    std::ostringstream stream;
-    stream << load(R"({"hw_param":[
-        {"num":2,"name":"Mode","jname":"mode","format":"BYTE_STR","args":["1","on","off"]},
-        {"num":1,"name":"Id","jname":"id","format":"HEXSTRING","size":4,"readonly":true}]})");
-    EXPECT_EQ(stream.str(),
-              "Parameter 1\n    num: 1, name: Id, jname: id, format: HEXSTRING, readonly: true, size: 4, \n\n"
-              "Parameter 2\n    num: 2, name: Mode, jname: mode, format: BYTE_STR, readonly: false, args: 1, on, off, \n\n");
-}
+INSTANTIATE_TEST_SUITE_P(entries, refused_files, Values(
+    refusal{R"({"jname":"tx power","format":"UINT","size":3})", Eq("Descriptor tx power size is incorrect")},
+    refusal{R"({"jname":"x","format":"INT"})", Eq(R"(Descriptor x must have a "size" field)")},
+    refusal{R"({"jname":"id","format":"HEXSTRING"})", Eq(R"(Descriptor id must have a "size" field)")},
+    refusal{R"({"jname":"a","format":"ARRAY"})", Eq(R"(Descriptor a must have a "size" field)")},
+    refusal{R"({"jname":"b","format":"ARRAYVAR","size":0})",
+            Eq(R"(Descriptor b must have a "size" field with value greater than 0)")},
+    refusal{R"({"jname":"c","format":"VARIABLE_SIZE_ARRAY"})",
+            Eq(R"(Descriptor c must have a "size" field with value greater than 0)")},
+    refusal{R"({"num":1,"jname":"p","format":"OBJECT","fields":[{"jname":"f","format":"STR"}]})",
+            Eq("Field f must have a offset field")},
+    refusal{R"({"num":1,"jname":"p","format":"STR"},{"jname":"q","format":"STR"})",
+            Eq(R"(Parameter q must have a "num" field)")},
+    refusal{"{", StartsWith("Parameter config file is invalid: ")},
+    refusal{R"({"num":3.7,"jname":"p","format":"STR"})",
+            Eq(R"(Descriptor p: "num" must be a whole number from 0 to 4294967295)")},
+    refusal{R"({"num":1,"jname":"p","format":"HEXSTRING","size":256})",
+            Eq(R"(Descriptor p: "size" must be a whole number from 0 to 255)")},
+    refusal{R"({"num":1,"jname":"p","format":"OBJECT","fields":[{"offset":256,"jname":"f","format":"STR"}]})",
+            Eq(R"(Descriptor f: "offset" must be a whole number from 0 to 255)")},
+    refusal{R"({"num":1,"jname":"p","format":"STR","readonly":1})",
+            Eq(R"(Descriptor p: "readonly" must be true or false)")},
+    refusal{R"({"num":1,"jname":null,"format":"STR"})", Eq(R"(Descriptor null: "jname" must be a string)")}));
 
 }  // namespace
-}  // namespace orx::parameters::test
+}  // namespace orx::parameters
