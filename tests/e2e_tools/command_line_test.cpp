@@ -1,0 +1,56 @@
+// The service's command line: -t checks a configuration without starting anything, -v prints the
+// version; a wrong command line or a start that fails ends with status 1 and says why.
+#include "support/service_fixture.hpp"
+
+#include <core/constants.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace orx::test;
+
+// The arguments, "@" standing for a sound configuration; the exit status, the standard output and
+// a part of the standard error.
+struct command { std::string name; std::vector<std::string> arguments; int status; std::string out, err; };
+
+class command_line : public ::testing::TestWithParam<command> {};
+
+// Run from the source folder, where the bundled configuration names its parameter file. The pid
+// file of the sound configuration names a running process: this one.
+TEST_P(command_line, prints_and_ends_as_it_should) {
+    temp_dir dir;
+    service_configuration configuration(dir);
+    configuration.write();
+    std::ofstream(configuration.pidfile) << getpid();
+    // A start that gets as far as the debug log waits, as it stops, for its lines to be taken.
+    zmq::context_t context;
+    zmq::socket_t debug(context, zmq::socket_type::pull);
+    debug.bind(configuration.debug_port);
+    auto arguments = GetParam().arguments;
+    for (auto& a : arguments)
+        a = a == "@" ? configuration.path : a;
+    child_process run(program("tarnwick"), arguments, dir.path(), TARNWICK_SOURCE_DIR);
+    EXPECT_EQ(run.wait(), GetParam().status) << run.error_output();
+    EXPECT_EQ(run.standard_output(), GetParam().out);
+    EXPECT_THAT(run.error_output(), ::testing::HasSubstr(GetParam().err));
+}
+
+const std::string usage = "Usage: " + program("tarnwick") + " -c config_file [-t] [-v]\n";
+namespace constants = orx::libs::core::constants;
+const std::string version =
+    std::string(constants::project_name) + " " + constants::git_version + "." + constants::git_subversion + "\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    commands, command_line,
+    ::testing::Values(
+        command{"version", {"-v"}, 0, version, ""},
+        command{"check_of_bundled_configuration", {"-t", "-c", "etc/tarnwick.json"}, 0, "configuration ok\n", ""},
+        command{"check_of_missing_configuration", {"-t", "-c", "absent.json"}, 1, "", "Cannot parse json: "},
+        command{"unknown_option", {"-x", "-c", "@"}, 1, "", usage},
+        command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
+        command{"pid_file_of_a_running_process", {"-c", "@"}, 1, "", "Process is running"}),
+    [](const ::testing::TestParamInfo<command>& info) { return info.param.name; });
+
+}  // namespace
