@@ -17,30 +17,18 @@ struct command { std::string name; std::vector<std::string> arguments; int statu
 
 class command_line : public ::testing::TestWithParam<command> {};
 
-// Run from the source folder, where the bundled configuration names its parameter file. The pid
-// file of the sound configuration names a running process: this one.
+// The service runs from the source folder, where the bundled configuration names its parameter
+// file; the pid file of its own configuration names a running process: this one.
 TEST_P(command_line, prints_and_ends_as_it_should) {
-    temp_dir dir;
-    service_configuration configuration(dir);
-    configuration.write();
-    std::ofstream(configuration.pidfile) << getpid();
-    // A start that gets as far as the debug log waits, as it stops, for its lines to be taken.
-    zmq::context_t context;
-    zmq::socket_t debug(context, zmq::socket_type::pull);
-    debug.bind(configuration.debug_port);
-    auto arguments = GetParam().arguments;
-    for (auto& a : arguments)
-        a = a == "@" ? configuration.path : a;
-    child_process run(program("tarnwick"), arguments, dir.path(), TARNWICK_SOURCE_DIR);
-    EXPECT_EQ(run.wait(), GetParam().status) << run.error_output();
-    EXPECT_EQ(run.standard_output(), GetParam().out);
-    EXPECT_THAT(run.error_output(), ::testing::HasSubstr(GetParam().err));
+    service s([](service_configuration& c) { std::ofstream(c.pidfile) << getpid(); }, true, GetParam().arguments);
+    EXPECT_EQ(s.process->wait(), GetParam().status) << s.process->error_output();
+    EXPECT_EQ(s.process->standard_output(), GetParam().out);
+    EXPECT_THAT(s.process->error_output(), ::testing::HasSubstr(GetParam().err));
 }
 
 const std::string usage = "Usage: " + program("tarnwick") + " -c config_file [-t] [-v]\n";
-namespace constants = orx::libs::core::constants;
-const std::string version =
-    std::string(constants::project_name) + " " + constants::git_version + "." + constants::git_subversion + "\n";
+using namespace orx::libs::core::constants;
+const std::string version = std::string(project_name) + " " + git_version + "." + git_subversion + "\n";
 
 INSTANTIATE_TEST_SUITE_P(
     commands, command_line,

@@ -14,13 +14,11 @@ TEST(scaling_out, one_gateway_socket_on_two_instances_converts_each_frame_once) 
     service first, second;
     ASSERT_TRUE(first.wait_until_converting());
     ASSERT_TRUE(second.wait_until_converting());
-    zmq::socket_t gateway(first.context, zmq::socket_type::push);
-    gateway.set(zmq::sockopt::linger, 0);
-    gateway.connect(first.config.binary_input);
-    gateway.connect(second.config.binary_input);
+    // The first one's gateway socket is connected to both.
+    first.frames.connect(second.config.binary_input);
     constexpr int sent = 100;
     for (int i = 0; i < sent; ++i)
-        send(gateway, {frames::heartbeat_at(1000 + i)});
+        send(first.frames, {frames::heartbeat_at(1000 + i)});
 
     // Each instance publishes both documents of a frame it took, one after the other; the time
     // stamps of the frames converted are all different.

@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace orx::test {
@@ -23,10 +24,7 @@ public:
     }
     void set_mask(int mask) override { guarded([&] { m_mask = mask; }); }
     void write(int priority, const std::string& text) override {
-        guarded([&] {
-            if (m_mask & LOG_MASK(priority))
-                m_lines.push_back({priority, text});
-        });
+        guarded([&] { if (m_mask & LOG_MASK(priority)) m_lines.push_back({priority, text}); });
     }
     void close() override {}
 
@@ -45,7 +43,7 @@ public:
 
 private:
     template <typename F>
-    auto guarded(F&& f) const {
+    std::invoke_result_t<F> guarded(F&& f) const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return f();
     }

@@ -104,16 +104,20 @@ inline std::size_t occurrences(const std::string& text, const std::string& what)
     return count;
 }
 
-// One service in a folder of its own, on the configuration there as the test adjusts it. Its peers
+// One service in a folder of its own, on the configuration there as the test adjusts it, run from
+// the source folder with the given arguments ("@" stands for the configuration's path). Its peers
 // are connected before it starts, so that nothing it sends is lost for want of a connection; the
 // raw output's peer is left out when the test asks.
 class service {
 public:
-    explicit service(const std::function<void(service_configuration&)>& adjust = {}, bool raw_output_taken = true)
-        : config(dir) {
+    explicit service(const std::function<void(service_configuration&)>& adjust = {}, bool raw_output_taken = true,
+                     std::vector<std::string> command_line = {"-c", "@"})
+        : config(dir), arguments(std::move(command_line)) {
         if (adjust)
             adjust(config);
         config.write();
+        for (auto& a : arguments)
+            a = a == "@" ? config.path : a;
         for (auto* s : {&frames, &raw, &requests, &documents, &downlink, &raw_downlink, &debug})
             s->set(zmq::sockopt::linger, 0);
         // Its debug log lines are taken as they come, however many: lines left undelivered would
@@ -132,7 +136,9 @@ public:
     }
 
     // Starts the service (again, once the last one ended).
-    void start() { process = std::make_unique<child_process>(program("tarnwick"), arguments, dir.path()); }
+    void start() {
+        process = std::make_unique<child_process>(program("tarnwick"), arguments, dir.path(), TARNWICK_SOURCE_DIR);
+    }
 
     // Until the service's log holds the text `times` times; false after the bound.
     bool logged(const std::string& text, std::size_t times = 1) const {
@@ -156,7 +162,7 @@ public:
 
     temp_dir dir;
     service_configuration config;
-    const std::vector<std::string> arguments{"-c", config.path};
+    std::vector<std::string> arguments;
     zmq::context_t context;
     // What a gateway and a back end hold: pushers to the inputs, subscribers to the outputs, and
     // the raw output's puller.

@@ -120,10 +120,7 @@ private:
 };
 
 // What a program run to its end printed, and how it ended (see child_process::wait).
-struct process_result {
-    int exit_status = -1;
-    std::string out, err;
-};
+struct process_result { int exit_status = -1; std::string out, err; };
 
 // Runs `program` with `input` on its standard input until it ends, within the bound.
 inline process_result run_process(const std::string& program, const std::vector<std::string>& arguments,
