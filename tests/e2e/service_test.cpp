@@ -12,15 +12,17 @@ using ::testing::MatchesRegex;
 
 // The raw input takes a time stamp part and a data part and converts them as the hex frame that
 // declares both lengths: a longer time stamp is cut to its first 6 bytes, a shorter one is refused.
-// The refused messages come first on the channel; the documents that follow are the good ones'.
+// Messages of other shapes are ignored or refused. These come first on the channel: the documents
+// that follow are the good ones'.
 TEST(service_test, raw_input_converts_two_parts_and_refuses_other_shapes) {
     service s;
     ASSERT_TRUE(s.wait_until_converting());
     const auto data = frames::bytes(frames::heartbeat_payload), stamp = frames::bytes("6553F100007C");
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{frames::bytes("6553F100"), data}, "The timestamp must be 6 bytes long"},
-        {{stamp, data, data}, "tmp_input: message of 3 parts dropped, expected 2"},
+        {{stamp, data, stamp, data}, "tmp_input: message of 4 parts dropped, expected 2"},
         {{stamp, std::string(65536, '\1')}, "tmp_input: message dropped, part of 65536 bytes exceeds 65535"}};
+    send(s.raw, {stamp});  // a single part, ignored
     for (const auto& r : refused)
         send(s.raw, r.first);
     for (const auto& good : {frames::heartbeat_stamp, frames::heartbeat_stamp + "FFFF"}) {
