@@ -8,7 +8,6 @@
 namespace {
 
 using namespace orx::test;
-using ::testing::MatchesRegex;
 
 // The raw input takes a time stamp part and a data part and converts them as the hex frame that
 // declares both lengths: a longer time stamp is cut to its first 6 bytes, a shorter one is refused.
@@ -40,13 +39,11 @@ TEST(service_test, malformed_input_is_logged_and_dropped_and_the_next_converts) 
     const std::tuple<zmq::socket_t*, std::string, std::string> malformed[] = {
         {&s.frames, "", "check failed: _buffer.size() >= bytes( 2u )"},
         {&s.frames, "0006" + frames::heartbeat_stamp + "002G", "The message contain non-hex chars"},
-        {&s.requests, "not json", "json: 'not json', parse error: '"},
-        {&s.requests, R"({"mac":"xx1122aabbcc","message":{"reboot":{}}})", "\"mac\" is not 12 hex digits"}};
+        {&s.requests, "not json", "json: 'not json', parse error: '"}};
     for (const auto& [channel, input, logged] : malformed) {
         send(*channel, {input});
         EXPECT_TRUE(s.logged(logged)) << input;
     }
-    EXPECT_TRUE(s.logged("Caught exeption", 2));
     send(s.frames, {frames::heartbeat});
     EXPECT_EQ(next(s.documents), frames::heartbeat_obsolete);
     EXPECT_EQ(next(s.documents), frames::heartbeat_event);
@@ -58,7 +55,7 @@ TEST(service_test, malformed_input_is_logged_and_dropped_and_the_next_converts) 
         send(s.requests, {frames::reboot_request});
         published = next(s.downlink, std::chrono::milliseconds(200));
     }
-    EXPECT_THAT(published, MatchesRegex(frames::reboot_downlink));
+    EXPECT_THAT(published, ::testing::MatchesRegex(frames::reboot_downlink));
     while ((taken = next(s.raw_downlink)) != nothing && taken != "#win " + published) {
     }
     EXPECT_EQ(taken, "#win " + published);

@@ -11,16 +11,21 @@ namespace {
 
 using namespace orx::test;
 
-// The arguments, "@" standing for a sound configuration; the exit status, the standard output and
-// a part of the standard error.
+// The arguments, "@" standing for the path of a sound configuration; the exit status, the standard
+// output and a part of the standard error.
 struct command { std::string name; std::vector<std::string> arguments; int status; std::string out, err; };
 
 class command_line : public ::testing::TestWithParam<command> {};
 
 // The service runs from the source folder, where the bundled configuration names its parameter
-// file; the pid file of its own configuration names a running process: this one.
+// file. The pid file of its own configuration names a running process: this one. A configuration
+// refused as a whole still has the parameter file it names checked, and that one is refused too.
 TEST_P(command_line, prints_and_ends_as_it_should) {
-    service s([](service_configuration& c) { std::ofstream(c.pidfile) << getpid(); }, true, GetParam().arguments);
+    service s([](service_configuration& c) {
+        std::ofstream(c.pidfile) << getpid();
+        std::ofstream(c.path + ".refused") << R"({"parameters": {"config_file": ")" << c.path << R"(.broken"}})";
+        std::ofstream(c.path + ".broken") << "{ not json";
+    }, true, GetParam().arguments);
     EXPECT_EQ(s.process->wait(), GetParam().status) << s.process->error_output();
     EXPECT_EQ(s.process->standard_output(), GetParam().out);
     EXPECT_THAT(s.process->error_output(), ::testing::HasSubstr(GetParam().err));
@@ -35,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         command{"version", {"-v"}, 0, version, ""},
         command{"check_of_bundled_configuration", {"-t", "-c", "etc/tarnwick.json"}, 0, "configuration ok\n", ""},
-        command{"check_of_missing_configuration", {"-t", "-c", "absent.json"}, 1, "", "Cannot parse json: "},
+        command{"check_of_refused_files", {"-t", "-c", "@.refused"}, 1, "", "Parameter config file is invalid: "},
         command{"unknown_option", {"-x", "-c", "@"}, 1, "", usage},
         command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
         command{"pid_file_of_a_running_process", {"-c", "@"}, 1, "", "Process is running"}),

@@ -105,7 +105,7 @@ inline std::size_t occurrences(const std::string& text, const std::string& what)
 }
 
 // One service in a folder of its own, on the configuration there as the test adjusts it, run from
-// the source folder with the given arguments ("@" stands for the configuration's path). Its peers
+// the source folder with the given arguments ("@" begins the configuration's path). Its peers
 // are connected before it starts, so that nothing it sends is lost for want of a connection; the
 // raw output's peer is left out when the test asks.
 class service {
@@ -117,7 +117,7 @@ public:
             adjust(config);
         config.write();
         for (auto& a : arguments)
-            a = a == "@" ? config.path : a;
+            a = a[0] == '@' ? config.path + a.substr(1) : a;
         for (auto* s : {&frames, &raw, &requests, &documents, &downlink, &raw_downlink, &debug})
             s->set(zmq::sockopt::linger, 0);
         // Its debug log lines are taken as they come, however many: lines left undelivered would
