@@ -6,40 +6,29 @@
 
 #include <mutex>
 #include <string>
-#include <utility>
+#include <type_traits>
 #include <vector>
 
 namespace orx::test {
 
-// A system-log sink that keeps the lines it would have written, honouring the
-// priority mask as the system log does.
+// A system-log sink that keeps the lines it would have written, honouring the priority mask as
+// the system log does.
 class capturing_system_log : public libs::core::system_log {
 public:
-    struct line {
-        int priority;
-        std::string text;
-    };
+    struct line { int priority; std::string text; };
 
     void open(const char* identity, int options, int) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_identity = identity;
         m_options = options;
     }
-    void set_mask(int mask) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_mask = mask;
-    }
+    void set_mask(int mask) override { guarded([&] { m_mask = mask; }); }
     void write(int priority, const std::string& text) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_mask & LOG_MASK(priority))
-            m_lines.push_back({priority, text});
+        guarded([&] { if (m_mask & LOG_MASK(priority)) m_lines.push_back({priority, text}); });
     }
     void close() override {}
 
-    std::vector<line> lines() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lines;
-    }
+    std::vector<line> lines() const { return guarded([&] { return m_lines; }); }
     // The texts of the lines kept, of one priority only when one is given.
     std::vector<std::string> texts(int priority = -1) const {
         std::vector<std::string> out;
@@ -48,20 +37,17 @@ public:
                 out.push_back(l.text);
         return out;
     }
-    void clear() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.clear();
-    }
-    int options() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_options;
-    }
-    std::string identity() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_identity;
-    }
+    void clear() { guarded([&] { m_lines.clear(); }); }
+    int options() const { return guarded([&] { return m_options; }); }
+    std::string identity() const { return guarded([&] { return m_identity; }); }
 
 private:
+    template <typename F>
+    std::invoke_result_t<F> guarded(F&& f) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return f();
+    }
+
     mutable std::mutex m_mutex;
     std::vector<line> m_lines;
     std::string m_identity;

@@ -20,11 +20,8 @@
 
 namespace orx::test {
 
-struct published_document {
-    std::string topic;
-    Json::Value document;
-    std::string text;  // the document as compact JSON text
-};
+// A document sent, with its text as compact JSON.
+struct published_document { std::string topic; Json::Value document; std::string text; };
 
 class recording_handler : public processed_messages_handler {
 public:
@@ -77,15 +74,13 @@ inline Json::Value parse(const std::string& text) {
 // report zero length as an empty list and as "not supported", a and b to check the
 // name order, and wide, whose number does not fit a record.
 inline parameters::config make_registry(libs::core::logger& logger) {
-    std::istringstream stream(R"({ "hw_param": [
-        { "num": 1, "jname": "p1", "format": "UINT", "size": 2 },
-        { "num": 3, "jname": "p3", "format": "INT", "size": 1 },
-        { "num": 7, "jname": "p7", "format": "UINT", "size": 1, "zero_size_interpretation": "empty_array" },
-        { "num": 8, "jname": "p8", "format": "UINT", "size": 1 },
-        { "num": 10, "jname": "a", "format": "UINT", "size": 1 },
-        { "num": 11, "jname": "b", "format": "UINT", "size": 1 },
-        { "num": 300, "jname": "wide", "format": "UINT", "size": 1 }
-    ] })");
+    std::istringstream stream(R"({"hw_param": [
+        {"num": 1, "jname": "p1", "format": "UINT", "size": 2}, {"num": 3, "jname": "p3", "format": "INT", "size": 1},
+        {"num": 7, "jname": "p7", "format": "UINT", "size": 1, "zero_size_interpretation": "empty_array"},
+        {"num": 8, "jname": "p8", "format": "UINT", "size": 1}, {"num": 10, "jname": "a", "format": "UINT", "size": 1},
+        {"num": 11, "jname": "b", "format": "UINT", "size": 1},
+        {"num": 300, "jname": "wide", "format": "UINT", "size": 1}
+    ]})");
     return parameters::config(logger, stream);
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 
+// Programs run as child processes, and waits on what they write.
+
 #include "support/temp_dir.hpp"
 
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <optional>
-#include <sstream>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 #include <fcntl.h>
@@ -20,59 +21,62 @@
 
 namespace orx::test {
 
-// Reads a whole file; empty when it cannot be opened.
+// A whole file; empty when it cannot be opened.
 inline std::string read_file(const std::string& path) {
     std::ifstream file(path);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// A program started as a child process with its standard error and output
-// captured in files (and its standard input read from one when named); killed
-// when the object goes if it still runs.
+// Waits until `holds` is true, asking again after each change of a file in the folder (written,
+// created or moved there); false when it is not within the bound.
+inline bool wait_in_folder(const std::string& folder, const std::function<bool()>& holds,
+                           std::chrono::milliseconds bound = std::chrono::seconds(10)) {
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ::inotify_add_watch(watch, folder.c_str(), IN_MODIFY | IN_CREATE | IN_MOVED_TO);
+    const auto end = std::chrono::steady_clock::now() + bound;
+    // Asked once the watch is in place, so that no change goes unseen.
+    bool held = holds();
+    for (pollfd changed{watch, POLLIN, 0}; !held; held = holds()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+        char events[4096];
+        if (left <= 0 || ::poll(&changed, 1, static_cast<int>(left)) <= 0 || ::read(watch, events, sizeof events) < 0)
+            break;
+    }
+    ::close(watch);
+    return held;
+}
+
+// A program started as a child process, its standard output and error written to files in
+// `output_dir` and its standard input read from `input_file` when one is named; killed when the
+// object goes if it still runs.
 class child_process {
 public:
     child_process(const std::string& program, const std::vector<std::string>& arguments, const std::string& output_dir,
                   const std::string& working_dir = "", const std::string& input_file = "")
-        : m_stderr(output_dir + "/stderr." + std::to_string(++counter())),
-          m_stdout(output_dir + "/stdout." + std::to_string(counter())) {
-        // Everything the child needs is made before the fork: after it, in a process
-        // with other threads, the child may not allocate.
-        std::vector<std::string> all{program};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
+        : m_folder(output_dir), m_name(std::to_string(++s_started)) {
+        // Everything the child needs is made before the fork: after it, in a process with
+        // other threads, the child may not allocate.
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        // The output files exist from the start, so that they can be watched at once.
-        std::ofstream(m_stderr).flush();
-        std::ofstream(m_stdout).flush();
-        m_pid = fork();
-        if (m_pid < 0)
-            throw std::runtime_error("fork failed");
-        if (m_pid == 0) {
-            const int err = ::open(m_stderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int out = ::open(m_stdout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(err, 2);
-            dup2(out, 1);
+        const auto err = path("stderr"), out = path("stdout");
+        if ((m_pid = fork()) == 0) {
+            dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+            dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
             if (!input_file.empty())
                 dup2(::open(input_file.c_str(), O_RDONLY), 0);
-            if (!working_dir.empty() && chdir(working_dir.c_str()) != 0)
-                _exit(127);
-            execv(program.c_str(), argv.data());
+            if (working_dir.empty() || chdir(working_dir.c_str()) == 0)
+                execv(program.c_str(), argv.data());
             _exit(127);
         }
         // A process descriptor becomes readable when the process ends.
         m_pidfd = static_cast<int>(::syscall(SYS_pidfd_open, m_pid, 0));
     }
     ~child_process() {
-        if (m_pid > 0 && !m_status) {
-            ::kill(m_pid, SIGKILL);
+        if (!m_status && ::kill(m_pid, SIGKILL) == 0)
             waitpid(m_pid, nullptr, 0);
-        }
-        if (m_pidfd >= 0)
-            ::close(m_pidfd);
+        ::close(m_pidfd);
     }
     child_process(const child_process&) = delete;
     child_process& operator=(const child_process&) = delete;
@@ -81,80 +85,42 @@ public:
     int pidfd() const { return m_pidfd; }
     void signal(int number) const { ::kill(m_pid, number); }
 
-    // The exit status once the process ended within the bound; -1 when it still
-    // runs, -2 when it ended by a signal.
+    // The exit status once the process ended within the bound; -1 while it runs, -2 when a
+    // signal ended it.
     int wait(std::chrono::milliseconds bound = std::chrono::seconds(5)) {
-        if (m_status)
-            return *m_status;
-        if (m_pidfd >= 0) {
-            pollfd ready{m_pidfd, POLLIN, 0};
-            ::poll(&ready, 1, static_cast<int>(bound.count()));
-        }
+        pollfd ended{m_pidfd, POLLIN, 0};
         int status = 0;
-        if (waitpid(m_pid, &status, m_pidfd >= 0 ? WNOHANG : 0) != m_pid)
-            return -1;
-        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-        return *m_status;
+        if (!m_status && ::poll(&ended, 1, static_cast<int>(bound.count())) == 1 && waitpid(m_pid, &status, 0) == m_pid)
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        return m_status.value_or(-1);
     }
 
-    std::string error_output() const { return read_file(m_stderr); }
-    std::string standard_output() const { return read_file(m_stdout); }
+    std::string error_output() const { return read_file(path("stderr")); }
+    std::string standard_output() const { return read_file(path("stdout")); }
 
-    // Wait until the standard error (or output) holds what `holds` looks for,
-    // woken by each write to the file; true when it did within the bound.
-    template <typename Predicate>
-    bool wait_for_error_output(Predicate holds, std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
-        return wait_for_file(m_stderr, holds, bound);
+    // Until the standard error (or output) holds what `holds` looks for; false after the bound.
+    using text_test = std::function<bool(const std::string&)>;
+    bool wait_for_error_output(const text_test& holds,
+                               std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
+        return wait_in_folder(m_folder, [&] { return holds(error_output()); }, bound);
     }
-    template <typename Predicate>
-    bool wait_for_standard_output(Predicate holds, std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
-        return wait_for_file(m_stdout, holds, bound);
+    bool wait_for_standard_output(const text_test& holds,
+                                  std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
+        return wait_in_folder(m_folder, [&] { return holds(standard_output()); }, bound);
     }
 
 private:
-    template <typename Predicate>
-    static bool wait_for_file(const std::string& path, Predicate holds, std::chrono::milliseconds bound) {
-        const int watch = ::inotify_init1(IN_CLOEXEC);
-        if (watch < 0 || ::inotify_add_watch(watch, path.c_str(), IN_MODIFY) < 0) {
-            if (watch >= 0)
-                ::close(watch);
-            return holds(read_file(path));
-        }
-        const auto end = std::chrono::steady_clock::now() + bound;
-        bool held = false;
-        // The text is read after the watch is in place, so no write goes unseen.
-        while (!(held = holds(read_file(path)))) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            pollfd ready{watch, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
-                break;
-            char events[4096];
-            (void)!::read(watch, events, sizeof events);
-        }
-        if (!held)
-            held = holds(read_file(path));
-        ::close(watch);
-        return held;
-    }
+    std::string path(const char* stream) const { return m_folder + "/" + stream + "." + m_name; }
 
-    static int& counter() {
-        static int value = 0;
-        return value;
-    }
-
-    std::string m_stderr;
-    std::string m_stdout;
+    inline static int s_started = 0;
+    std::string m_folder, m_name;
     pid_t m_pid = -1;
     int m_pidfd = -1;
     std::optional<int> m_status;
 };
 
 // What a program run to its end printed, and how it ended (see child_process::wait).
-struct process_result {
-    int exit_status = -1;
-    std::string out;
-    std::string err;
-};
+struct process_result { int exit_status = -1; std::string out, err; };
 
 // Runs `program` with `input` on its standard input until it ends, within the bound.
 inline process_result run_process(const std::string& program, const std::vector<std::string>& arguments,

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
-#include <string>
-
-#include <unistd.h>
 
 namespace orx::test {
 
@@ -18,10 +16,8 @@ public:
         m_path = pattern;
     }
     ~temp_dir() {
-        const std::string command = "rm -rf '" + m_path + "'";
-        if (std::system(command.c_str()) != 0) {
-            // Leftovers under /tmp are harmless.
-        }
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
     }
     temp_dir(const temp_dir&) = delete;
     temp_dir& operator=(const temp_dir&) = delete;

@@ -1,0 +1,49 @@
+// The service's command line: -t checks a configuration without starting anything, -v prints the
+// version; a wrong command line or a start that fails ends with status 1 and says why.
+#include "support/service_fixture.hpp"
+
+#include <core/constants.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace orx::test;
+
+// The arguments, "@" standing for the path of a sound configuration; the exit status, the standard
+// output and a part of the standard error.
+struct command { std::string name; std::vector<std::string> arguments; int status; std::string out, err; };
+
+class command_line : public ::testing::TestWithParam<command> {};
+
+// The service runs from the source folder, where the bundled configuration names its parameter
+// file. The pid file of its own configuration names a running process: this one. A configuration
+// refused as a whole still has the parameter file it names checked, and that one is refused too.
+TEST_P(command_line, prints_and_ends_as_it_should) {
+    service s([](service_configuration& c) {
+        std::ofstream(c.pidfile) << getpid();
+        std::ofstream(c.path + ".refused") << R"({"parameters": {"config_file": ")" << c.path << R"(.broken"}})";
+        std::ofstream(c.path + ".broken") << "{ not json";
+    }, true, GetParam().arguments);
+    EXPECT_EQ(s.process->wait(), GetParam().status) << s.process->error_output();
+    EXPECT_EQ(s.process->standard_output(), GetParam().out);
+    EXPECT_THAT(s.process->error_output(), ::testing::HasSubstr(GetParam().err));
+}
+
+const std::string usage = "Usage: " + program("tarnwick") + " -c config_file [-t] [-v]\n";
+using namespace orx::libs::core::constants;
+const std::string version = std::string(project_name) + " " + git_version + "." + git_subversion + "\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    commands, command_line,
+    ::testing::Values(
+        command{"version", {"-v"}, 0, version, ""},
+        command{"check_of_bundled_configuration", {"-t", "-c", "etc/tarnwick.json"}, 0, "configuration ok\n", ""},
+        command{"check_of_refused_files", {"-t", "-c", "@.refused"}, 1, "", "Parameter config file is invalid: "},
+        command{"unknown_option", {"-x", "-c", "@"}, 1, "", usage},
+        command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
+        command{"pid_file_of_a_running_process", {"-c", "@"}, 1, "", "Process is running"}),
+    [](const ::testing::TestParamInfo<command>& info) { return info.param.name; });
+
+}  // namespace
