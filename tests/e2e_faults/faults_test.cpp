@@ -66,8 +66,13 @@ TEST(service_faults, endpoints_held_at_start_are_retried_every_second_and_made_c
 
     raw_output.reset();
     s.raw_downlink.bind(s.config.binary_tmp_output);
-    send(s.requests, {frames::reboot_request});
-    EXPECT_THAT(next(s.raw_downlink), ::testing::MatchesRegex("#win " + frames::reboot_downlink));
+    // The raw output sends only over an established connection: requests go until one arrives.
+    std::string downlink = nothing;
+    for (int i = 0; i < 50 && downlink == nothing; ++i) {
+        send(s.requests, {frames::reboot_request});
+        downlink = next(s.raw_downlink, std::chrono::milliseconds(200));
+    }
+    EXPECT_THAT(downlink, ::testing::MatchesRegex("#win " + frames::reboot_downlink));
 }
 
 // A hard kill leaves the pid file behind, naming no process any more: the next start takes it

@@ -7,6 +7,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace orx::test;
@@ -18,17 +22,20 @@ struct command { std::string name; std::vector<std::string> arguments; int statu
 class command_line : public ::testing::TestWithParam<command> {};
 
 // The service runs from the source folder, where the bundled configuration names its parameter
-// file. The pid file of its own configuration names a running process: this one. A configuration
+// file. The pid file of its own configuration is locked, as a running instance holds it. A configuration
 // refused as a whole still has the parameter file it names checked, and that one is refused too.
 TEST_P(command_line, prints_and_ends_as_it_should) {
-    service s([](service_configuration& c) {
-        std::ofstream(c.pidfile) << getpid();
+    int held = -1;
+    service s([&held](service_configuration& c) {
+        held = ::open(c.pidfile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ::flock(held, LOCK_EX);
         std::ofstream(c.path + ".refused") << R"({"parameters": {"config_file": ")" << c.path << R"(.broken"}})";
         std::ofstream(c.path + ".broken") << "{ not json";
     }, true, GetParam().arguments);
     EXPECT_EQ(s.process->wait(), GetParam().status) << s.process->error_output();
     EXPECT_EQ(s.process->standard_output(), GetParam().out);
     EXPECT_THAT(s.process->error_output(), ::testing::HasSubstr(GetParam().err));
+    ::close(held);
 }
 
 const std::string usage = "Usage: " + program("tarnwick") + " -c config_file [-t] [-v]\n";
@@ -43,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         command{"check_of_refused_files", {"-t", "-c", "@.refused"}, 1, "", "Parameter config file is invalid: "},
         command{"unknown_option", {"-x", "-c", "@"}, 1, "", usage},
         command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
-        command{"pid_file_of_a_running_process", {"-c", "@"}, 1, "", "Process is running"}),
+        command{"pid_file_held_by_a_running_instance", {"-c", "@"}, 1, "", "Process is running"}),
     [](const ::testing::TestParamInfo<command>& info) { return info.param.name; });
 
 }  // namespace
