@@ -1,14 +1,16 @@
 // tarnwick-load: pushes gateway frames (and optionally downlink requests) into a running
 // tarnwick, or into anything that binds the same channels, and measures what comes back.
 
+#include "common/client_keys.hpp"
 #include "common/endpoint_options.hpp"
+#include "common/option_number.hpp"
 #include "frames.hpp"
 #include "run.hpp"
 
 #include <json/json.h>
 
 #include <algorithm>
-#include <cmath>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -34,13 +36,16 @@ const char* const usage_text =
     "  --json-output EP      documents out\n"
     "  --json-input EP       requests in (with -j)\n"
     "  --binary-output EP    downlink messages out (with -j)\n"
+    "  --key FILE            this tool's secret key file (NAME.key_secret of tarnwick-keygen)\n"
+    "  --server-key FILE     the service's public key file: with --key, every channel is CURVE\n"
     "What to send:\n"
-    "  -r RATE               frames per second (default: flat out)\n"
-    "  -n COUNT              frames to send\n"
-    "  -d SECONDS            seconds to send (default 10 when neither -n nor -d is given)\n"
+    "  -r RATE               frames per second, up to 1000000000 (default, or 0: flat out)\n"
+    "  -n COUNT              frames to send, up to 1000000000000\n"
+    "  -d SECONDS            seconds to send, 0.001 to 1000000 (default 10 when neither -n nor -d\n"
+    "                        is given)\n"
     "  -m P:H:A:R            built-in mix: positions, heartbeats, announces, parameter reports\n"
     "                        per cycle (default 14:4:1:1)\n"
-    "  --nodes N             nodes of the built-in mix (default 500)\n"
+    "  --nodes N             nodes of the built-in mix, up to 1000000 (default 500)\n"
     "  -f FILE               send the hex frames of a capture file (one a line) instead of the mix\n"
     "  -j                    also send downlink requests (param_set, reboot) and count the downlink\n"
     "  --request-every N     one request per N frames (default 10)\n"
@@ -50,6 +55,7 @@ const char* const usage_text =
     "  --wait MS             time the service has to answer the first probe (default 10000)\n"
     "  --json                final summary as one JSON object\n"
     "  -q                    no progress lines on stderr\n"
+    "Times in milliseconds (--settle, --wait) go up to 2147483647.\n"
     "Exit status: 0 measured, 1 usage or configuration, 2 the service never answered,\n"
     "3 the service stopped taking frames.\n";
 
@@ -57,30 +63,27 @@ struct settings {
     run_options m_run;
     std::string m_config_file;
     orx::tools::endpoints m_endpoints;
+    orx::tools::key_files m_key_files;
     std::string m_capture_file;
     mix m_mix;
     uint32_t m_nodes = 500;
     bool m_json = false;
 };
 
-double number_of(const char* text, const char* option, double minimum) {
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value) || value < minimum)
-        throw std::invalid_argument(std::string("bad value for ") + option + ": " + text);
-    return value;
-}
-
-uint64_t whole_number_of(const char* text, const char* option, double minimum) {
-    const double value = number_of(text, option, minimum);
-    if (value != std::floor(value))
-        throw std::invalid_argument(std::string("bad value for ") + option + ": " + text);
-    return static_cast<uint64_t>(value);
-}
+// Bounds of the numeric options: far beyond any run, and within what the run's counters hold.
+constexpr double max_rate = 1e9;
+constexpr long long max_count = 1000000000000;
+constexpr double max_duration = 1e6;
+constexpr long long max_nodes = 1000000;
+constexpr long long max_ms = INT_MAX;
 
 settings read_settings(int argc, char** argv) {
+    using orx::tools::option_error;
+    using orx::tools::real_option;
+    using orx::tools::whole_option;
     enum { NODES = 1100, REQUEST_EVERY, REQUESTS_ONLY, SETTLE, WAIT, JSON };
     const option options[] = {TARNWICK_ENDPOINT_OPTIONS,
+                              TARNWICK_KEY_OPTIONS,
                               {"nodes", required_argument, nullptr, NODES},
                               {"request-every", required_argument, nullptr, REQUEST_EVERY},
                               {"requests-only", no_argument, nullptr, REQUESTS_ONLY},
@@ -92,42 +95,44 @@ settings read_settings(int argc, char** argv) {
     settings chosen;
     int option;
     while ((option = getopt_long(argc, argv, "c:r:n:d:m:f:jqh", options, nullptr)) != -1) {
-        if (orx::tools::set_endpoint(option, optarg, chosen.m_endpoints))
+        if (orx::tools::set_endpoint(option, optarg, chosen.m_endpoints) ||
+            orx::tools::set_key_file(option, optarg, chosen.m_key_files))
             continue;
         switch (option) {
         case 'c': chosen.m_config_file = optarg; break;
-        case 'r': chosen.m_run.m_rate = number_of(optarg, "-r", 0); break;
-        case 'n': chosen.m_run.m_count = whole_number_of(optarg, "-n", 1); break;
-        case 'd': chosen.m_run.m_duration = number_of(optarg, "-d", 0.001); break;
+        case 'r': chosen.m_run.m_rate = real_option("-r", optarg, 0, max_rate); break;
+        case 'n': chosen.m_run.m_count = whole_option("-n", optarg, 1, max_count); break;
+        case 'd': chosen.m_run.m_duration = real_option("-d", optarg, 0.001, max_duration); break;
         case 'f': chosen.m_capture_file = optarg; break;
         case 'j': chosen.m_run.m_downlink = true; break;
         case 'q': chosen.m_run.m_progress = false; break;
         case 'm': {
             const auto weights = parse_mix(optarg);
             if (!weights)
-                throw std::invalid_argument(std::string("bad value for -m: ") + optarg);
+                throw option_error(std::string("option -m takes P:H:A:R, four whole numbers not all 0, not '") +
+                                   optarg + "'");
             chosen.m_mix = *weights;
             break;
         }
-        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_number_of(optarg, "--nodes", 1)); break;
+        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_option("--nodes", optarg, 1, max_nodes)); break;
         case REQUEST_EVERY:
-            chosen.m_run.m_request_every = static_cast<unsigned>(whole_number_of(optarg, "--request-every", 1));
+            chosen.m_run.m_request_every = static_cast<unsigned>(whole_option("--request-every", optarg, 1, UINT_MAX));
             break;
         case REQUESTS_ONLY:
             chosen.m_run.m_requests_only = true;
             chosen.m_run.m_downlink = true;
             break;
         case SETTLE:
-            chosen.m_run.m_settle = std::chrono::milliseconds(whole_number_of(optarg, "--settle", 0));
+            chosen.m_run.m_settle = std::chrono::milliseconds(whole_option("--settle", optarg, 0, max_ms));
             break;
-        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_number_of(optarg, "--wait", 1)); break;
+        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_option("--wait", optarg, 1, max_ms)); break;
         case JSON: chosen.m_json = true; break;
         case 'h': std::cout << usage_text; std::exit(0);
-        default: throw std::invalid_argument("unknown option");
+        default: throw option_error("unknown option; tarnwick-load -h lists the options");
         }
     }
     if (optind != argc)
-        throw std::invalid_argument(std::string("unexpected argument: ") + argv[optind]);
+        throw option_error(std::string("unexpected argument: ") + argv[optind]);
     if (chosen.m_run.m_count == 0 && chosen.m_run.m_duration == 0)
         chosen.m_run.m_duration = 10;
     return chosen;
@@ -271,20 +276,21 @@ extern "C" void on_stop_signal(int) { request_stop(); }
 int main(int argc, char** argv) {
     settings chosen;
     std::vector<frame_template> frames;
+    run_result result;
     try {
         chosen = read_settings(argc, argv);
+        chosen.m_run.m_keys = orx::tools::read_client_keys(chosen.m_key_files);
         const auto bound = orx::tools::resolve_endpoints(chosen.m_config_file, chosen.m_endpoints);
         orx::tools::require_endpoints(bound, chosen.m_run.m_downlink);
         chosen.m_run.m_endpoints = orx::tools::connectable(bound);
         frames = frames_of(chosen);
+        std::signal(SIGINT, on_stop_signal);
+        std::signal(SIGTERM, on_stop_signal);
+        result = run(chosen.m_run, std::move(frames));
     } catch (const std::exception& e) {
-        std::cerr << "tarnwick-load: " << e.what() << "\n" << usage_text;
+        std::cerr << "tarnwick-load: " << e.what() << "\n";
         return 1;
     }
-    std::signal(SIGINT, on_stop_signal);
-    std::signal(SIGTERM, on_stop_signal);
-
-    const auto result = run(chosen.m_run, std::move(frames));
     if (!result.m_answered) {
         std::cerr << "tarnwick-load: no answer on " << chosen.m_run.m_endpoints.m_json_output
                   << (chosen.m_run.m_downlink ? " and " + chosen.m_run.m_endpoints.m_binary_output : "")

@@ -1,5 +1,7 @@
 #include "run.hpp"
 
+#include "common/sockets.hpp"
+
 #include <zmq.hpp>
 
 #include <atomic>
@@ -109,9 +111,11 @@ struct shared_state {
 class receiver {
 public:
     receiver(shared_state& shared, zmq::context_t& context, const run_options& options)
-        : m_shared(shared), m_options(options), m_documents(subscriber(context, options.m_endpoints.m_json_output)) {
+        : m_shared(shared), m_options(options),
+          m_documents(subscriber(context, options.m_endpoints.m_json_output, options.m_keys)) {
         if (options.m_downlink)
-            m_replies = std::make_unique<zmq::socket_t>(subscriber(context, options.m_endpoints.m_binary_output));
+            m_replies = std::make_unique<zmq::socket_t>(
+                subscriber(context, options.m_endpoints.m_binary_output, options.m_keys));
     }
 
     void operator()() {
@@ -144,13 +148,14 @@ public:
     int64_t m_last_measured = 0;
 
 private:
-    static zmq::socket_t subscriber(zmq::context_t& context, const std::string& endpoint) {
+    static zmq::socket_t subscriber(zmq::context_t& context, const std::string& endpoint,
+                                    const boost::optional<tools::client_keys>& keys) {
         zmq::socket_t socket(context, zmq::socket_type::sub);
         socket.set(zmq::sockopt::affinity, receiving_io_thread);
         socket.set(zmq::sockopt::rcvhwm, subscriber_hwm);
         socket.set(zmq::sockopt::linger, 0);
         socket.set(zmq::sockopt::subscribe, "");
-        socket.connect(endpoint);
+        tools::connect(socket, endpoint, keys);
         return socket;
     }
 
@@ -305,11 +310,12 @@ private:
     int64_t m_duration = 0;  // nanoseconds of sending; 0 for no limit
 };
 
-zmq::socket_t pusher(zmq::context_t& context, const std::string& endpoint) {
+zmq::socket_t pusher(zmq::context_t& context, const std::string& endpoint,
+                     const boost::optional<tools::client_keys>& keys) {
     zmq::socket_t socket(context, zmq::socket_type::push);
     socket.set(zmq::sockopt::affinity, sending_io_thread);
     socket.set(zmq::sockopt::linger, 0);
-    socket.connect(endpoint);
+    tools::connect(socket, endpoint, keys);
     return socket;
 }
 
@@ -380,10 +386,11 @@ run_result run(const run_options& options, std::vector<frame_template> frames) {
     run_result result;
     shared_state shared;
     zmq::context_t context(io_threads);
-    zmq::socket_t frames_out = pusher(context, options.m_endpoints.m_binary_input);
+    zmq::socket_t frames_out = pusher(context, options.m_endpoints.m_binary_input, options.m_keys);
     std::unique_ptr<zmq::socket_t> requests_out;
     if (options.m_downlink)
-        requests_out = std::make_unique<zmq::socket_t>(pusher(context, options.m_endpoints.m_json_input));
+        requests_out =
+            std::make_unique<zmq::socket_t>(pusher(context, options.m_endpoints.m_json_input, options.m_keys));
 
     receiver taking(shared, context, options);
     std::thread receiving(std::ref(taking));

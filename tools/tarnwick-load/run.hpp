@@ -4,6 +4,7 @@
 // receiver thread takes the service's publications and measures each against its frame's send
 // time, the calling thread reports progress once a second.
 
+#include "common/client_keys.hpp"
 #include "common/endpoints.hpp"
 #include "frames.hpp"
 #include "latency.hpp"
@@ -17,6 +18,7 @@ namespace orx::load {
 
 struct run_options {
     tools::endpoints m_endpoints;  // addresses to connect to
+    boost::optional<tools::client_keys> m_keys;  // CURVE keys for every socket, when the service asks for them
     double m_rate = 0;            // frames per second; 0 sends flat out
     uint64_t m_count = 0;         // frames to send; 0 for no limit
     double m_duration = 0;        // seconds of sending; 0 for no limit
@@ -49,6 +51,7 @@ struct run_result {
     std::array<uint64_t, 5> m_kinds{};  // frames sent per frame_kind
 };
 
+// Raises std::runtime_error naming an endpoint that cannot be connected, before anything is sent.
 run_result run(const run_options& options, std::vector<frame_template> frames);
 
 // Ends the sending early (the run then settles and reports as usual); safe in a signal handler.

@@ -7,6 +7,8 @@
 
 #include "common/endpoint_options.hpp"
 #include "common/load_profile.hpp"
+#include "common/option_number.hpp"
+#include "common/sockets.hpp"
 
 #include <converter_utils.hpp>
 #include <core/timestamp.hpp>
@@ -14,9 +16,9 @@
 #include <zmq.hpp>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -32,7 +34,8 @@ const char* const usage_text =
     "Binds the four channels of the service (from its configuration file, options win) and answers\n"
     "each frame and request with as many messages as the service would, without converting.\n"
     "--sndhwm N sets the publishers' send high-water mark (default 1000, as the service; 0: none).\n"
-    "Prints \"ready\" on stdout once bound; stops on SIGINT or SIGTERM.\n";
+    "Prints \"ready\" on stdout once bound; stops on SIGINT or SIGTERM.\n"
+    "Exit status: 0 stopped, 1 a wrong command line or configuration, or an endpoint not bound.\n";
 
 constexpr std::size_t drain_batch = 1024;
 // ZeroMQ's own default, which the service keeps: a subscriber that falls this far behind loses messages.
@@ -56,10 +59,10 @@ public:
           m_requests_in(context, zmq::socket_type::pull), m_documents_out(context, zmq::socket_type::pub) {
         m_downlink_out.set(zmq::sockopt::sndhwm, send_hwm);
         m_documents_out.set(zmq::sockopt::sndhwm, send_hwm);
-        m_frames_in.bind(bound.m_binary_input);
-        m_downlink_out.bind(bound.m_binary_output);
-        m_requests_in.bind(bound.m_json_input);
-        m_documents_out.bind(bound.m_json_output);
+        tools::bind(m_frames_in, bound.m_binary_input);
+        tools::bind(m_downlink_out, bound.m_binary_output);
+        tools::bind(m_requests_in, bound.m_json_input);
+        tools::bind(m_documents_out, bound.m_json_output);
         for (auto* socket : {&m_frames_in, &m_downlink_out, &m_requests_in, &m_documents_out})
             socket->set(zmq::sockopt::linger, 0);
     }
@@ -159,23 +162,23 @@ int main(int argc, char** argv) {
     int send_hwm = default_send_hwm;
     tools::endpoints chosen;
     int option;
-    while ((option = getopt_long(argc, argv, "c:h", options, nullptr)) != -1) {
-        if (tools::set_endpoint(option, optarg, chosen))
-            continue;
-        if (option == 'c') {
-            config_file = optarg;
-            continue;
-        }
-        if (option == SNDHWM && std::atoi(optarg) >= 0) {
-            send_hwm = std::atoi(optarg);
-            continue;
-        }
-        std::cerr << usage_text;
-        return option == 'h' ? 0 : 1;
-    }
-    std::signal(SIGINT, on_stop_signal);
-    std::signal(SIGTERM, on_stop_signal);
     try {
+        while ((option = getopt_long(argc, argv, "c:h", options, nullptr)) != -1) {
+            if (tools::set_endpoint(option, optarg, chosen))
+                continue;
+            if (option == 'c') {
+                config_file = optarg;
+                continue;
+            }
+            if (option == SNDHWM) {
+                send_hwm = static_cast<int>(tools::whole_option("--sndhwm", optarg, 0, INT_MAX));
+                continue;
+            }
+            (option == 'h' ? std::cout : std::cerr) << usage_text;
+            return option == 'h' ? 0 : 1;
+        }
+        std::signal(SIGINT, on_stop_signal);
+        std::signal(SIGTERM, on_stop_signal);
         zmq::context_t context(1);
         const auto bound = tools::resolve_endpoints(config_file, chosen);
         tools::require_endpoints(bound, true);

@@ -1,19 +1,24 @@
 // tarnwick-send: pushes hex gateway frames and JSON requests to a running service.
+#include "common/client_keys.hpp"
 #include "common/endpoints.hpp"
 #include "common/input_line.hpp"
+#include "common/option_number.hpp"
+#include "common/sockets.hpp"
 
 #include <zmq.hpp>
 
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <string>
 
-#include <unistd.h>
+#include <getopt.h>
 
 namespace {
 
 const char* const usage_text =
-    "usage: tarnwick-send [-c config_file] [-b binary_endpoint] [-j json_endpoint] [-l linger_ms] [file]\n"
+    "usage: tarnwick-send [-c config_file] [-b binary_endpoint] [-j json_endpoint] [-l wait_ms]\n"
+    "                     [--key FILE --server-key FILE] [file]\n"
     "\n"
     "Pushes gateway frames and back-end requests to a running tarnwick, one per line, from the file\n"
     "or from standard input. A line that begins with \"{\" (blanks around a line do not count) is a\n"
@@ -23,62 +28,80 @@ const char* const usage_text =
     "  -c FILE  take both endpoints from the service's configuration file\n"
     "  -b EP    endpoint of \"binary\"/\"input\" (overrides -c)\n"
     "  -j EP    endpoint of \"json\"/\"input\" (overrides -c)\n"
-    "  -l MS    how long to wait for delivery before giving up (default 5000)\n"
+    "  -l MS    how long the service may take to take each message, 1 to 3600000 (default 5000)\n"
+    "  --key FILE         this tool's secret key file (NAME.key_secret of tarnwick-keygen)\n"
+    "  --server-key FILE  the service's public key file: with --key, every channel is CURVE\n"
     "  -h       this text\n"
     "\n"
-    "Endpoints the service binds to every interface (tcp://*:7001) are reached on 127.0.0.1.\n";
+    "Endpoints the service binds to every interface (tcp://*:7001) are reached on 127.0.0.1.\n"
+    "Exit status: 0 every line sent (or skipped), 1 a wrong command line or configuration, or a\n"
+    "message that no service took within the wait.\n";
 
-}  // namespace
+constexpr long long max_wait_ms = 3600000;
 
-int main(int argc, char** argv) {
+// Queues one message once a peer can take it. The sockets are ZMQ_IMMEDIATE: nothing is queued
+// for a connection that is not up, so a socket is writable only while the service is connected
+// and has room; false when that did not happen within the wait.
+bool deliver(zmq::socket_t& socket, boost::string_view text, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (socket.send(zmq::buffer(text.data(), text.size()), zmq::send_flags::dontwait))
+            return true;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        zmq::pollitem_t item{socket.handle(), 0, ZMQ_POLLOUT, 0};
+        zmq::poll(&item, 1, left);
+    }
+}
+
+int send_lines(int argc, char** argv) {
+    const option options[] = {TARNWICK_KEY_OPTIONS, {"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
     std::string config_file;
     orx::tools::endpoints chosen;
-    int linger = 5000;
+    orx::tools::key_files key_files;
+    std::chrono::milliseconds wait(5000);
     int option = 0;
-    while ((option = getopt(argc, argv, "c:b:j:l:h")) != -1) {
+    while ((option = getopt_long(argc, argv, "c:b:j:l:h", options, nullptr)) != -1) {
+        if (orx::tools::set_key_file(option, optarg, key_files))
+            continue;
         switch (option) {
         case 'c': config_file = optarg; break;
         case 'b': chosen.m_binary_input = optarg; break;
         case 'j': chosen.m_json_input = optarg; break;
-        case 'l': linger = std::stoi(optarg); break;
+        case 'l': wait = std::chrono::milliseconds(orx::tools::whole_option("-l", optarg, 1, max_wait_ms)); break;
         case 'h': std::cout << usage_text; return 0;
-        default: std::cerr << usage_text; return 2;
+        default: std::cerr << usage_text; return 1;
         }
     }
-
-    std::string binary_endpoint, json_endpoint;
-    try {
-        const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
-        binary_endpoint = endpoints.m_binary_input;
-        json_endpoint = endpoints.m_json_input;
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-send: " << e.what() << "\n";
-        return 2;
-    }
+    const auto keys = orx::tools::read_client_keys(key_files);
+    const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
+    const std::string& binary_endpoint = endpoints.m_binary_input;
+    const std::string& json_endpoint = endpoints.m_json_input;
     if (binary_endpoint.empty() && json_endpoint.empty()) {
         std::cerr << usage_text;
-        return 2;
+        return 1;
     }
 
     std::ifstream file;
     if (optind < argc) {
         file.open(argv[optind]);
-        if (!file) {
-            std::cerr << "tarnwick-send: cannot open " << argv[optind] << "\n";
-            return 2;
-        }
+        if (!file)
+            throw std::runtime_error(std::string("cannot open ") + argv[optind]);
     }
     std::istream& input = optind < argc ? static_cast<std::istream&>(file) : std::cin;
 
     zmq::context_t context;
     zmq::socket_t binary(context, zmq::socket_type::push);
     zmq::socket_t json(context, zmq::socket_type::push);
-    for (auto* socket : {&binary, &json})
-        socket->set(zmq::sockopt::linger, linger);
+    for (auto* socket : {&binary, &json}) {
+        socket->set(zmq::sockopt::linger, static_cast<int>(wait.count()));
+        socket->set(zmq::sockopt::immediate, true);
+    }
     if (!binary_endpoint.empty())
-        binary.connect(binary_endpoint);
+        orx::tools::connect(binary, binary_endpoint, keys);
     if (!json_endpoint.empty())
-        json.connect(json_endpoint);
+        orx::tools::connect(json, json_endpoint, keys);
 
     std::size_t sent = 0, skipped = 0;
     std::string line;
@@ -91,7 +114,11 @@ int main(int argc, char** argv) {
             ++skipped;
             continue;
         }
-        (is_json ? json : binary).send(zmq::buffer(read.m_text.data(), read.m_text.size()), zmq::send_flags::none);
+        if (!deliver(is_json ? json : binary, read.m_text, wait)) {
+            std::cerr << "tarnwick-send: no service took a message on " << (is_json ? json_endpoint : binary_endpoint)
+                      << " within " << wait.count() << " ms; " << sent << " sent\n";
+            return 1;
+        }
         ++sent;
     }
     std::cerr << "tarnwick-send: " << sent << " sent";
@@ -99,4 +126,15 @@ int main(int argc, char** argv) {
         std::cerr << ", " << skipped << " skipped (no endpoint for them)";
     std::cerr << "\n";
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return send_lines(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "tarnwick-send: " << e.what() << "\n";
+        return 1;
+    }
 }

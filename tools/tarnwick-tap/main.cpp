@@ -1,20 +1,24 @@
 // tarnwick-tap: prints what a running service publishes, one line per message.
+#include "common/client_keys.hpp"
 #include "common/endpoints.hpp"
+#include "common/option_number.hpp"
+#include "common/sockets.hpp"
 
 #include <zmq.hpp>
 
+#include <climits>
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include <getopt.h>
 
 namespace {
 
 const char* const usage_text =
     "usage: tarnwick-tap [-c config_file] [-j json_endpoint] [-b binary_endpoint] [-t topic]... [-n count]\n"
+    "                    [--key FILE --server-key FILE]\n"
     "\n"
     "Subscribes to a running tarnwick's outputs and prints one line per message: the JSON documents of\n"
     "\"json\"/\"output\" as they are published (\"~<topic> <document>\") and the downlink messages of\n"
@@ -25,25 +29,30 @@ const char* const usage_text =
     "  -b EP     endpoint of \"binary\"/\"output\" (overrides -c)\n"
     "  -t TOPIC  only documents of this topic (event, obsolete, pos, param, ...); may be repeated\n"
     "  -J        JSON documents only;  -B  downlink messages only\n"
-    "  -n COUNT  stop after COUNT messages\n"
+    "  -n COUNT  stop after COUNT messages (at least 1)\n"
+    "  --key FILE         this tool's secret key file (NAME.key_secret of tarnwick-keygen)\n"
+    "  --server-key FILE  the service's public key file: with --key, every channel is CURVE\n"
     "  -h        this text\n"
     "\n"
-    "Endpoints the service binds to every interface (tcp://*:7006) are reached on 127.0.0.1.\n";
+    "Endpoints the service binds to every interface (tcp://*:7006) are reached on 127.0.0.1.\n"
+    "Exit status: 0 stopped by its count or a signal, 1 a wrong command line or configuration.\n";
 
 volatile std::sig_atomic_t stop_requested = 0;
 
 void on_signal(int) { stop_requested = 1; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int tap(int argc, char** argv) {
+    const option options[] = {TARNWICK_KEY_OPTIONS, {"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
     std::string config_file;
     orx::tools::endpoints chosen;
     std::vector<std::string> topics;
     bool json_only = false, binary_only = false;
     long long count = -1;
+    orx::tools::key_files key_files;
     int option = 0;
-    while ((option = getopt(argc, argv, "c:j:b:t:JBn:h")) != -1) {
+    while ((option = getopt_long(argc, argv, "c:j:b:t:JBn:h", options, nullptr)) != -1) {
+        if (orx::tools::set_key_file(option, optarg, key_files))
+            continue;
         switch (option) {
         case 'c': config_file = optarg; break;
         case 'j': chosen.m_json_output = optarg; break;
@@ -51,27 +60,22 @@ int main(int argc, char** argv) {
         case 't': topics.emplace_back(optarg); break;
         case 'J': json_only = true; break;
         case 'B': binary_only = true; break;
-        case 'n': count = std::stoll(optarg); break;
+        case 'n': count = orx::tools::whole_option("-n", optarg, 1, LLONG_MAX); break;
         case 'h': std::cout << usage_text; return 0;
-        default: std::cerr << usage_text; return 2;
+        default: std::cerr << usage_text; return 1;
         }
     }
-    std::string json_endpoint, binary_endpoint;
-    try {
-        const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
-        json_endpoint = endpoints.m_json_output;
-        binary_endpoint = endpoints.m_binary_output;
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-tap: " << e.what() << "\n";
-        return 2;
-    }
+    const auto keys = orx::tools::read_client_keys(key_files);
+    const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
+    std::string json_endpoint = endpoints.m_json_output;
+    std::string binary_endpoint = endpoints.m_binary_output;
     if (binary_only)
         json_endpoint.clear();
     if (json_only)
         binary_endpoint.clear();
     if (json_endpoint.empty() && binary_endpoint.empty()) {
         std::cerr << usage_text;
-        return 2;
+        return 1;
     }
 
     std::signal(SIGINT, on_signal);
@@ -86,12 +90,12 @@ int main(int argc, char** argv) {
             json.set(zmq::sockopt::subscribe, "");
         for (const auto& topic : topics)
             json.set(zmq::sockopt::subscribe, "~" + topic + " ");
-        json.connect(json_endpoint);
+        orx::tools::connect(json, json_endpoint, keys);
         items.push_back({json.handle(), 0, ZMQ_POLLIN, 0});
     }
     if (!binary_endpoint.empty()) {
         binary.set(zmq::sockopt::subscribe, "");
-        binary.connect(binary_endpoint);
+        orx::tools::connect(binary, binary_endpoint, keys);
         items.push_back({binary.handle(), 0, ZMQ_POLLIN, 0});
     }
 
@@ -115,4 +119,15 @@ int main(int argc, char** argv) {
         }
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return tap(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "tarnwick-tap: " << e.what() << "\n";
+        return 1;
+    }
 }
