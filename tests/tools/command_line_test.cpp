@@ -56,7 +56,7 @@ TEST(tarnwick_send, ends_with_status_1_naming_the_endpoint_no_service_took_a_mes
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_EQ(result.err, "tarnwick-send: no service took a message on " + dir.ipc("binary_input") +
                               " within 300 ms; 1 sent\n");
-    EXPECT_EQ(orx::test::service_peers::receive(service, std::chrono::seconds(1)), "{}");
+    EXPECT_EQ(orx::test::next(service, std::chrono::seconds(1)), "{}");
 }
 
 }  // namespace
