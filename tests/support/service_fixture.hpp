@@ -12,6 +12,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 namespace orx::test {
 
@@ -37,6 +38,17 @@ struct service_configuration {
                             << R"("}, "parameters": {"config_file": ")" << parameters << R"("})"
                             << (statistics_textfile.empty() ? "}" : R"(, "statistics": {"textfile": ")" +
                                                                         statistics_textfile + R"("}})");
+    }
+
+    // The endpoint of a channel by its key in the file, as "binary.input".
+    std::string& endpoint(const std::string& key) {
+        for (auto [name, field] : {std::pair{"system.debug_port", &debug_port}, {"binary.input", &binary_input},
+                                   {"binary.tmp_input", &binary_tmp_input}, {"binary.output", &binary_output},
+                                   {"binary.tmp_output", &binary_tmp_output}, {"json.input", &json_input},
+                                   {"json.output", &json_output}})
+            if (key == name)
+                return *field;
+        throw std::invalid_argument("no channel " + key);
     }
 
     std::string pidfile, debug_port, binary_input, binary_tmp_input, binary_output, binary_tmp_output, json_input,
@@ -107,11 +119,12 @@ inline std::size_t occurrences(const std::string& text, const std::string& what)
 // One service in a folder of its own, on the configuration there as the test adjusts it, run from
 // the source folder with the given arguments ("@" begins the configuration's path). Its peers
 // are connected before it starts, so that nothing it sends is lost for want of a connection; the
-// raw output's peer is left out when the test asks.
+// raw output's peer is left out when the test asks. A test that runs it in a way of its own asks
+// not to start it, and sets `process` itself.
 class service {
 public:
     explicit service(const std::function<void(service_configuration&)>& adjust = {}, bool raw_output_taken = true,
-                     std::vector<std::string> command_line = {"-c", "@"})
+                     std::vector<std::string> command_line = {"-c", "@"}, bool started = true)
         : config(dir), arguments(std::move(command_line)) {
         if (adjust)
             adjust(config);
@@ -132,7 +145,8 @@ public:
             s->connect(endpoint);
         if (raw_output_taken)
             raw_downlink.bind(config.binary_tmp_output);
-        start();
+        if (started)
+            start();
     }
 
     // Starts the service (again, once the last one ended).
