@@ -38,7 +38,8 @@ TEST(document, keeps_its_references_valid_and_keys_in_byte_order) {
         text += (i ? R"(,{"c":[[)" : R"({"c":[[)") + std::to_string(i) + "]]}";
     const auto doc = parse(text + "]}");
     int expected = 0;
-    for (const value& item : *doc->get_root().get_value("items")->as_array()) {
+    const value::range items = *doc->get_root().get_value("items")->as_array();
+    for (const value& item : items) {
         const value::range outer = *item.as_object()->get_value("c")->as_array();
         EXPECT_EQ((*outer.begin()->as_array()).begin()->as_int(), expected++);
     }
