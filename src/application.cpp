@@ -122,7 +122,10 @@ void application::reload_parameters() {
         return;
     }
     std::size_t count = 0;
-    registry->for_each_parameter([&count](const parameters::descriptor&) { return ++count > 0; });
+    registry->for_each_parameter([&count](const parameters::descriptor&) {
+        ++count;
+        return true;
+    });
     // The converter refers to the registry: both are replaced, the old converter
     // before the registry it refers to, and downlink numbering goes on where it was.
     m_converter = std::make_unique<converter>(m_logger, *this, *registry, m_converter->next_sequence_number());
