@@ -37,8 +37,8 @@ constexpr std::chrono::seconds statistics_textfile_period{15};
 }  // namespace
 
 application::application(libs::core::events_loop& events_loop, const config& configuration,
-                         libs::core::logger& logger)
-    : m_logger(logger), m_events_loop(events_loop), m_config(configuration) {
+                         libs::core::logger& logger, supervision& supervision)
+    : m_logger(logger), m_events_loop(events_loop), m_config(configuration), m_supervision(supervision) {
     std::ifstream parameter_file(m_config.parameters.config_file);
     m_parameter_config = std::make_unique<parameters::config>(m_logger, parameter_file);
     m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
@@ -105,6 +105,32 @@ void application::initialize() {
         m_zmq_json_output = manager.bind(type::pub, m_config.json.output);
     m_initialization_timer->stop();
     on_start();
+    m_supervision.ready(m_statistics.summary() + m_statistics.liveness());
+}
+
+void application::reload() { reload_parameters(); }
+
+void application::reload_parameters() {
+    const auto& file_name = m_config.parameters.config_file;
+    std::unique_ptr<parameters::config> registry;
+    try {
+        std::ifstream parameter_file(file_name);
+        registry = std::make_unique<parameters::config>(m_logger, parameter_file);
+    } catch (...) {
+        m_logger.error("reload: parameter file %1% refused, the parameters in use stay: %2%") % file_name %
+            libs::core::exception_to_string();
+        return;
+    }
+    std::size_t count = 0;
+    registry->for_each_parameter([&count](const parameters::descriptor&) {
+        ++count;
+        return true;
+    });
+    // The converter refers to the registry: both are replaced, the old converter
+    // before the registry it refers to, and downlink numbering goes on where it was.
+    m_converter = std::make_unique<converter>(m_logger, *this, *registry, m_converter->next_sequence_number());
+    m_parameter_config = std::move(registry);
+    m_logger.info("reload: %1% parameters from %2%") % count % file_name;
 }
 
 void application::on_start() {
@@ -170,6 +196,7 @@ void application::on_raw_input(zmq::message& message) {
 
 void application::on_json_input(zmq::message& message) {
     const auto text = message.string_view();
+    m_statistics.on_request_received();
     if (text.size() > max_request_text) {
         m_statistics.on_json_parse_failed();
         m_logger.error("json_input: request of %1% bytes dropped, longer than %2%") % text.size() % max_request_text;
@@ -225,7 +252,11 @@ void application::on_message(boost::string_view topic, const Json::Value& docume
     m_statistics.on_document_published(topic);
 }
 
-void application::report_statistics() { m_logger.info("%1%") % m_statistics.summary(); }
+void application::report_statistics() {
+    const auto line = m_statistics.summary() + m_statistics.liveness();
+    m_logger.info("%1%") % line;
+    m_supervision.status(line);
+}
 
 void application::write_statistics_textfile() {
     try {

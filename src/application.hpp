@@ -6,6 +6,7 @@
 #include "parameter_config/config.hpp"
 #include "processed_messages_handler.hpp"
 #include "statistics.hpp"
+#include "supervision.hpp"
 
 #include <core/events_loop.hpp>
 #include <core/logger.hpp>
@@ -22,7 +23,8 @@ namespace orx {
 // arrives on the inputs to the converter and writes its output to the outputs.
 class application : public processed_messages_handler {
 public:
-    application(libs::core::events_loop& events_loop, const config& configuration, libs::core::logger& logger);
+    application(libs::core::events_loop& events_loop, const config& configuration, libs::core::logger& logger,
+                supervision& supervision);
     ~application() override;
 
     void on_message(const binary_message& message) override;
@@ -33,8 +35,14 @@ public:
 
     const statistics& get_statistics() const { return m_statistics; }
 
+    // Reads what can change while running (the parameter file) again; what is
+    // refused leaves the running state as it was. Call between two messages, on
+    // the loop's thread.
+    void reload();
+
 private:
     void initialize();
+    void reload_parameters();
     void on_binary_input(libs::core::zmq::message& message);
     void on_raw_input(libs::core::zmq::message& message);
     void on_json_input(libs::core::zmq::message& message);
@@ -48,6 +56,7 @@ private:
     libs::core::logger& m_logger;
     libs::core::events_loop& m_events_loop;
     const config& m_config;
+    supervision& m_supervision;
     libs::core::periodic_timer::ptr m_initialization_timer;
     libs::core::periodic_timer::ptr m_statistics_timer;
     libs::core::periodic_timer::ptr m_textfile_timer;

@@ -4,8 +4,8 @@
 namespace orx {
 
 converter::converter(libs::core::logger& logger, processed_messages_handler& processed_messages,
-                     parameters::config& parameters)
-    : m_sequence_number(0),
+                     parameters::config& parameters, uint8_t sequence_number)
+    : m_sequence_number(sequence_number),
       m_logger(logger),
       m_processed_messages(processed_messages),
       m_gateway_message_parser(logger),

@@ -22,14 +22,18 @@ namespace orx {
 // to the generic request converter. Output leaves through the handler.
 class converter {
 public:
+    // `sequence_number` is the first downlink message's: a converter that replaces
+    // another goes on from the number the other would have sent next.
     converter(libs::core::logger& logger, processed_messages_handler& processed_messages,
-              parameters::config& parameters);
+              parameters::config& parameters, uint8_t sequence_number = 0);
 
     // Uplink: one message may yield several documents. A converter that raises
     // ends the message; the converters after it do not see it.
     void convert(const binary_message& message) const;
     // Downlink: needs a "mac" of exactly 12 characters; advances the sequence number.
     void convert(const Json::Value& request);
+
+    uint8_t next_sequence_number() const { return m_sequence_number; }
 
 private:
     uint8_t m_sequence_number;

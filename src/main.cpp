@@ -1,6 +1,7 @@
 #include "application.hpp"
 #include "config.hpp"
 #include "configuration_check.hpp"
+#include "supervision.hpp"
 
 #include <core/constants.hpp>
 #include <core/core.hpp>
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     // A reader of standard error that went away (local debug mode into a pipe)
     // must not end the service: such writes fail and are passed over.
     std::signal(SIGPIPE, SIG_IGN);
+    // SIGHUP reloads once the service runs; until then, and while it stops, it
+    // must not end the process either.
+    std::signal(SIGHUP, SIG_IGN);
     core::logger logger("tarnwick", "main");
 
     // Built in this order and released in reverse, whatever ends the run; the
@@ -46,9 +50,13 @@ int main(int argc, char** argv) {
     core::events_loop::ptr events_loop;
     std::unique_ptr<core::pid_file> pid_file;
     core::events_loop::signals_handle::ptr signals;
+    std::unique_ptr<orx::supervision> supervision;
     std::unique_ptr<orx::application> application;
+    core::events_loop::signal_watch::ptr reload_signal;
     auto release = [&] {
+        reload_signal.reset();
         application.reset();
+        supervision.reset();
         signals.reset();
         events_loop.reset();
         core_instance.reset();
@@ -76,9 +84,12 @@ int main(int argc, char** argv) {
         events_loop = core_instance->create_events_loop("main loop");
         pid_file = std::make_unique<core::pid_file>(configuration->system.pidfile_path);
         signals = events_loop->stop_on_signals();
-        application = std::make_unique<orx::application>(*events_loop, *configuration, logger);
+        supervision = std::make_unique<orx::supervision>(*events_loop, logger);
+        application = std::make_unique<orx::application>(*events_loop, *configuration, logger, *supervision);
+        reload_signal = events_loop->on_signal(SIGHUP, [&] { application->reload(); }, CORE_CURRENT_LOCATION);
         running = true;
         events_loop->run_catch_exceptions(CORE_CURRENT_LOCATION);
+        supervision->stopping();
         logger.info("exit");
         release();
         return 0;

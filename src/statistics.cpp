@@ -13,6 +13,15 @@
 
 namespace orx {
 
+namespace {
+
+uint64_t whole_seconds(statistics::clock::duration quiet) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(quiet).count();
+    return seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
+}
+
+}  // namespace
+
 void statistics::on_document_published(boost::string_view topic) {
     const auto found = m_documents.find(topic);
     if (found != m_documents.end())
@@ -46,7 +55,21 @@ std::string statistics::summary() const {
     return line.str();
 }
 
-std::string statistics::prometheus_text() const {
+std::string statistics::liveness(clock::time_point now) const {
+    std::ostringstream text;
+    auto quiet = [&text, now](const char* input, const std::optional<clock::time_point>& last) {
+        text << ", last " << input << ' ';
+        if (last)
+            text << whole_seconds(now - *last) << " s ago";
+        else
+            text << "never";
+    };
+    quiet("frame", m_last_frame);
+    quiet("request", m_last_request);
+    return text.str();
+}
+
+std::string statistics::prometheus_text(clock::time_point now) const {
     std::ostringstream text;
     auto counter = [&text](const char* name, const char* help, uint64_t value) {
         text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " counter\n" << name << ' ' << value
@@ -64,6 +87,16 @@ std::string statistics::prometheus_text() const {
             m_json_parse_failures);
     counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
             m_tmp_output_dropped);
+    // A gauge an alert can compare with a bound: before the first arrival it grows
+    // from the start, so an input that never saw traffic alerts too.
+    auto quiet = [&](const char* name, const char* help, const std::optional<clock::time_point>& last) {
+        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " gauge\n" << name << ' '
+             << whole_seconds(now - last.value_or(m_started)) << '\n';
+    };
+    quiet("tarnwick_seconds_since_last_frame", "Seconds since a frame arrived on either binary input, or since start.",
+          m_last_frame);
+    quiet("tarnwick_seconds_since_last_request", "Seconds since a request arrived on the JSON input, or since start.",
+          m_last_request);
     return text.str();
 }
 

@@ -2,17 +2,28 @@
 
 #include <boost/utility/string_view.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace orx {
 
-// Counts since start of what the service received, published, sent and dropped.
+// Counts since start of what the service received, published, sent and dropped,
+// and how long each input has been quiet.
 class statistics {
 public:
-    void on_frame_received() { ++m_frames_received; }
+    using clock = std::chrono::steady_clock;
+
+    explicit statistics(clock::time_point started = clock::now()) : m_started(started) {}
+
+    void on_frame_received(clock::time_point now = clock::now()) {
+        ++m_frames_received;
+        m_last_frame = now;
+    }
+    void on_request_received(clock::time_point now = clock::now()) { m_last_request = now; }
     void on_document_published(boost::string_view topic);
     void on_downlink_sent() { ++m_downlink_sent; }
     void on_conversion_failed() { ++m_conversion_failures; }
@@ -28,10 +39,16 @@ public:
 
     // One line for the log: every counter, documents by topic.
     std::string summary() const;
-    // The counters in the Prometheus text exposition format.
-    std::string prometheus_text() const;
+    // What follows the summary in the log: ", last frame 5 s ago, last request never".
+    std::string liveness(clock::time_point now = clock::now()) const;
+    // The counters in the Prometheus text exposition format, and the whole seconds
+    // since the last frame and request (since start before the first).
+    std::string prometheus_text(clock::time_point now = clock::now()) const;
 
 private:
+    clock::time_point m_started;
+    std::optional<clock::time_point> m_last_frame;
+    std::optional<clock::time_point> m_last_request;
     uint64_t m_frames_received = 0;
     std::map<std::string, uint64_t, std::less<>> m_documents;
     uint64_t m_downlink_sent = 0;

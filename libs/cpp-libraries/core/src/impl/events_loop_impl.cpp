@@ -2,6 +2,7 @@
 
 #include "message_stream_zmq.hpp"
 #include "message_stream_zmq_raw.hpp"
+#include "signal_watch_impl.hpp"
 #include "signals_handle_impl.hpp"
 #include "timers_manager_impl.hpp"
 #include "zmq/manager_impl.hpp"
@@ -64,6 +65,11 @@ bool events_loop_impl::is_stopped() const { return m_io_context.stopped(); }
 
 events_loop::signals_handle::ptr events_loop_impl::stop_on_signals() {
     return std::make_unique<signals_handle_impl>(m_core, *this);
+}
+
+events_loop::signal_watch::ptr events_loop_impl::on_signal(int signal_number, std::function<void()> handler,
+                                                           source_location location) {
+    return std::make_unique<signal_watch_impl>(m_io_context, signal_number, std::move(handler), location);
 }
 
 timer::ptr events_loop_impl::create_timer(timer::time_point at, const std::string& name, timer::callback cb,

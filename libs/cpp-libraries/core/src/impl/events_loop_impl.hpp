@@ -20,6 +20,7 @@ public:
     void stop() override;
     bool is_stopped() const override;
     signals_handle::ptr stop_on_signals() override;
+    signal_watch::ptr on_signal(int signal_number, std::function<void()> handler, source_location location) override;
 
     timers_manager& get_timers() override { return *m_timers; }
     timer::ptr create_timer(timer::time_point at, const std::string& name, timer::callback cb,

@@ -40,6 +40,16 @@ public:
         virtual bool signal_is_received() const = 0;
     };
 
+    // While one exists, each arrival of its signal calls the handler on the loop's
+    // thread instead of having the signal's default effect; arrivals before the
+    // handler ran are folded into one call. Destroying it gives the signal back the
+    // disposition it had when the watch was made.
+    class signal_watch {
+    public:
+        using ptr = std::unique_ptr<signal_watch>;
+        virtual ~signal_watch() = default;
+    };
+
     virtual ~events_loop() = default;
 
     // Runs until stopped or out of work; handler exceptions leave it.
@@ -51,6 +61,8 @@ public:
     virtual void stop() = 0;
     virtual bool is_stopped() const = 0;
     virtual signals_handle::ptr stop_on_signals() = 0;
+    virtual signal_watch::ptr on_signal(int signal_number, std::function<void()> handler,
+                                        source_location location) = 0;
 
     virtual timers_manager& get_timers() = 0;
     virtual timer::ptr create_timer(timer::time_point at, const std::string& name, timer::callback cb,
