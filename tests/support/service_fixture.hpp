@@ -27,7 +27,7 @@ struct service_configuration {
           binary_tmp_input(dir.ipc("binary_tmp_input")), binary_output(dir.ipc("binary_output")),
           binary_tmp_output(dir.ipc("binary_tmp_output")), json_input(dir.ipc("json_input")),
           json_output(dir.ipc("json_output")), parameters(std::string(TARNWICK_SOURCE_DIR) + "/etc/parameters.json"),
-          path(dir.file("tarnwick.json")) {}
+          path(dir.file("tarnwick.json")), folder(dir.path()) {}
 
     void write() const {
         std::ofstream(path) << R"({"system": {"pidfile": ")" << pidfile << R"(", "debug_port": ")" << debug_port
@@ -53,6 +53,7 @@ struct service_configuration {
 
     std::string pidfile, debug_port, binary_input, binary_tmp_input, binary_output, binary_tmp_output, json_input,
         json_output, parameters, path;
+    std::string folder;               // the service's folder, for files a test writes there
     std::string statistics_textfile;  // left out when empty
 };
 
