@@ -42,7 +42,7 @@ std::string statistics::summary() const {
         line << ')';
     }
     line << ", downlink messages sent " << m_downlink_sent << ", conversion failures " << m_conversion_failures
-         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped;
+         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped << ", connections refused " << m_connections_refused;
     return line.str();
 }
 
@@ -64,6 +64,8 @@ std::string statistics::prometheus_text() const {
             m_json_parse_failures);
     counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
             m_tmp_output_dropped);
+    counter("tarnwick_connections_refused_total", "Connection attempts refused by CURVE authentication.",
+            m_connections_refused);
     return text.str();
 }
 
