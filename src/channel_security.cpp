@@ -10,7 +10,8 @@ namespace {
 
 // Refusals of one address are warned about at most this often; each is counted.
 constexpr std::chrono::seconds refusal_warning_interval{10};
-// Addresses remembered for that; beyond it the ones warned about longest ago go.
+// Addresses remembered for that; beyond it those whose interval has passed are
+// forgotten, and all of them when none has.
 constexpr std::size_t max_remembered_addresses = 1024;
 
 template <typename F>
@@ -78,15 +79,20 @@ zmq::socket::options channel_security::connect_options(const std::string& endpoi
 boost::optional<std::string> channel_security::reload_authorized_keys() {
     if (!m_zap_handler)
         return boost::none;
+    std::string reason;
     try {
         auto authorized = zmq::read_authorized_keys(m_files->authorized_keys_dir);
         log_key_count(authorized.size());
         m_zap_handler->set_authorized(std::move(authorized));
         return boost::none;
     } catch (const libs::core::exception& e) {
-        m_logger.error("authorized keys kept as they were: %1%") % e.error();
-        return e.error();
+        reason = e.error();
+    } catch (const std::exception& e) {
+        // A folder that changes while it is read fails in the file system library.
+        reason = e.what();
     }
+    m_logger.error("authorized keys kept as they were: %1%") % reason;
+    return reason;
 }
 
 void channel_security::log_key_count(std::size_t count) const {
@@ -94,7 +100,7 @@ void channel_security::log_key_count(std::size_t count) const {
         m_logger.warning("no authorized keys in %1%: every client of a TCP channel is refused") %
             m_files->authorized_keys_dir;
     else
-        m_logger.info("%1% authorized keys from %2%") % count % m_files->authorized_keys_dir;
+        m_logger.info("authorized keys read from %1%: %2%") % m_files->authorized_keys_dir % count;
 }
 
 void channel_security::on_refusal(const zmq::zap_handler::refusal& refusal) {
