@@ -42,6 +42,8 @@ application::application(libs::core::events_loop& events_loop, const config& con
     std::ifstream parameter_file(m_config.parameters.config_file);
     m_parameter_config = std::make_unique<parameters::config>(m_logger, parameter_file);
     m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
+    m_security = std::make_unique<channel_security>(m_events_loop, m_config, m_logger,
+                                                    [this] { m_statistics.on_connection_refused(); });
     const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
     // Such an endpoint is still retried below with the others; this line says why
     // those retries cannot succeed.
@@ -74,6 +76,7 @@ application::~application() {
     m_zmq_binary_tmp_output.reset();
     m_zmq_json_input.reset();
     m_zmq_json_output.reset();
+    m_security.reset();
     m_converter.reset();
     m_parameter_config.reset();
 }
@@ -83,32 +86,41 @@ void application::initialize() {
     // the next tick goes on from the first missing channel.
     auto& manager = m_events_loop.get_zmq();
     using type = zmq::socket::type;
+    const auto bind = [&](type socket_type, const std::string& endpoint, zmq::socket::options options = {}) {
+        return manager.bind(socket_type, endpoint, m_security->bind_options(endpoint, options));
+    };
     if (!m_zmq_binary_input)
-        m_zmq_binary_input = manager.bind(type::pull, m_config.binary.input);
+        m_zmq_binary_input = bind(type::pull, m_config.binary.input);
     if (!m_zmq_binary_tmp_input)
-        m_zmq_binary_tmp_input = manager.bind(type::pull, m_config.binary.tmp_input);
+        m_zmq_binary_tmp_input = bind(type::pull, m_config.binary.tmp_input);
     if (!m_zmq_binary_output)
-        m_zmq_binary_output = manager.bind(type::pub, m_config.binary.output);
+        m_zmq_binary_output = bind(type::pub, m_config.binary.output);
     if (!m_zmq_binary_tmp_output) {
         // Downlink messages are for the peer connected now: a reboot queued for a
         // peer that connects hours later would reach the node long after it was meant.
         zmq::socket::options connected_peers_only;
         connected_peers_only.immediate = true;
-        m_zmq_binary_tmp_output = manager.connect(type::push, m_config.binary.tmp_output, connected_peers_only);
+        const auto& endpoint = m_config.binary.tmp_output;
+        m_zmq_binary_tmp_output =
+            manager.connect(type::push, endpoint, m_security->connect_options(endpoint, connected_peers_only));
     }
     if (!m_zmq_json_input) {
         zmq::socket::options short_queue;
         short_queue.receive_queue = request_queue;
-        m_zmq_json_input = manager.bind(type::pull, m_config.json.input, short_queue);
+        m_zmq_json_input = bind(type::pull, m_config.json.input, short_queue);
     }
     if (!m_zmq_json_output)
-        m_zmq_json_output = manager.bind(type::pub, m_config.json.output);
+        m_zmq_json_output = bind(type::pub, m_config.json.output);
     m_initialization_timer->stop();
     on_start();
     m_supervision.ready(m_statistics.summary() + m_statistics.liveness());
 }
 
-void application::reload() { reload_parameters(); }
+void application::reload() {
+    reload_parameters();
+    // A refused folder is logged there and leaves the keys in force.
+    (void)reload_authorized_keys();
+}
 
 void application::reload_parameters() {
     const auto& file_name = m_config.parameters.config_file;

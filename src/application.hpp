@@ -1,6 +1,7 @@
 #pragma once
 
 #include "binary_message.hpp"
+#include "channel_security.hpp"
 #include "config.hpp"
 #include "converter.hpp"
 #include "parameter_config/config.hpp"
@@ -39,6 +40,10 @@ public:
     // refused leaves the running state as it was. Call between two messages, on
     // the loop's thread.
     void reload();
+    // Reads the folder of authorized client keys again and admits exactly those
+    // from the next connection on; on failure keeps the keys in force and returns
+    // (and logs) why. Nothing to do without a "security" group.
+    boost::optional<std::string> reload_authorized_keys() { return m_security->reload_authorized_keys(); }
 
 private:
     void initialize();
@@ -68,6 +73,8 @@ private:
     libs::core::zmq::socket::ptr m_zmq_json_output;
     std::unique_ptr<converter> m_converter;
     std::unique_ptr<parameters::config> m_parameter_config;
+    // Before every channel, which it configures, and released after them.
+    std::unique_ptr<channel_security> m_security;
 
     statistics m_statistics;
     bool m_tmp_output_warned_once = false;

@@ -29,6 +29,20 @@ result<boost::optional<std::string>> optional_string(const document& doc, const 
     return boost::optional<std::string>(found.value());
 }
 
+// The whole group or nothing; a group given must hold both required keys.
+result<boost::optional<config::security_group>> optional_security(const document& doc) {
+    if (!doc.get_root().get_value("security"))
+        return boost::optional<config::security_group>();
+    const auto keys = doc.get_by_path<std::string>({"security", "secret_key_file"})
+                      + doc.get_by_path<std::string>({"security", "authorized_keys_dir"})
+                      + optional_string(doc, "security", "server_public_key_file");
+    if (!keys.ok())
+        return libs::config::error_reason{keys.reason()};
+    config::security_group group;
+    std::tie(group.secret_key_file, group.authorized_keys_dir, group.server_public_key_file) = keys.value();
+    return boost::optional<config::security_group>(group);
+}
+
 }  // namespace
 
 config::config(std::istream& stream) {
@@ -45,13 +59,14 @@ config::config(std::istream& stream) {
                      + doc->get_by_path<std::string>({"json", "input"})
                      + doc->get_by_path<std::string>({"json", "output"})
                      + doc->get_by_path<std::string>({"parameters", "config_file"})
-                     + optional_string(*doc, "statistics", "textfile");
+                     + optional_string(*doc, "statistics", "textfile")
+                     + optional_security(*doc);
     if (!all.ok())
         throw libs::core::exception("Config file is invalid: " + all.reason(), CORE_CURRENT_LOCATION);
 
     std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
              binary.output, binary.tmp_output, json.input, json.output, parameters.config_file,
-             statistics.textfile) = all.value();
+             statistics.textfile, security) = all.value();
 }
 
 }  // namespace orx

@@ -9,7 +9,7 @@ namespace orx {
 
 // The service configuration, read once at start-up and never changed afterwards.
 // Every key of the four required groups must be present with its exact JSON type;
-// the "statistics" group is optional.
+// the "statistics" and "security" groups are optional.
 struct config {
     struct system_group {
         std::string pidfile_path;
@@ -32,6 +32,13 @@ struct config {
     struct statistics_group {
         boost::optional<std::string> textfile;  // where to write statistics as text, when given
     };
+    // Files of the CURVE channels; the first two are required once the group is given.
+    struct security_group {
+        std::string secret_key_file;      // the service's key pair
+        std::string authorized_keys_dir;  // one public key file per admitted client
+        // The key of the peers the service connects to; without it those channels stay plain.
+        boost::optional<std::string> server_public_key_file;
+    };
 
     // Throws std::runtime_error for a text that is not JSON and
     // orx::libs::core::exception, listing every missing or mistyped key, otherwise.
@@ -42,6 +49,7 @@ struct config {
     json_group json;
     parameters_group parameters;
     statistics_group statistics;
+    boost::optional<security_group> security;  // plain channels when left out
 };
 
 }  // namespace orx

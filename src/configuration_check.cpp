@@ -1,5 +1,6 @@
 #include "configuration_check.hpp"
 
+#include "channel_security.hpp"
 #include "config.hpp"
 #include "endpoint_check.hpp"
 #include "parameter_config/config.hpp"
@@ -40,6 +41,10 @@ std::vector<std::string> check_configuration(const std::string& file_name, libs:
         const config configuration(config_file);
         parameter_file_name = configuration.parameters.config_file;
         problems = endpoint_problems(configuration);
+        if (configuration.security) {
+            const auto files = security_problems(*configuration.security);
+            problems.insert(problems.end(), files.begin(), files.end());
+        }
     } catch (...) {
         problems.push_back(libs::core::exception_to_string());
         parameter_file_name = named_parameter_file(file_name);

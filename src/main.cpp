@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
 
         config_file = std::make_unique<std::ifstream>(options.config_file);
         configuration = std::make_unique<orx::config>(*config_file);
-        logger.connect(configuration->system.debug_port);
+        logger.connect(configuration->system.debug_port,
+                       orx::client_keys_for(*configuration, configuration->system.debug_port));
         logger.set_debug(configuration->system.local_debug);
         core_instance = core::core::create(logger);
         events_loop = core_instance->create_events_loop("main loop");

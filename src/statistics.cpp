@@ -51,7 +51,7 @@ std::string statistics::summary() const {
         line << ')';
     }
     line << ", downlink messages sent " << m_downlink_sent << ", conversion failures " << m_conversion_failures
-         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped;
+         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped << ", connections refused " << m_connections_refused;
     return line.str();
 }
 
@@ -87,6 +87,8 @@ std::string statistics::prometheus_text(clock::time_point now) const {
             m_json_parse_failures);
     counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
             m_tmp_output_dropped);
+    counter("tarnwick_connections_refused_total", "Connection attempts refused by CURVE authentication.",
+            m_connections_refused);
     // A gauge an alert can compare with a bound: before the first arrival it grows
     // from the start, so an input that never saw traffic alerts too.
     auto quiet = [&](const char* name, const char* help, const std::optional<clock::time_point>& last) {

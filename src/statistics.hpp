@@ -29,6 +29,7 @@ public:
     void on_conversion_failed() { ++m_conversion_failures; }
     void on_json_parse_failed() { ++m_json_parse_failures; }
     void on_tmp_output_dropped() { ++m_tmp_output_dropped; }
+    void on_connection_refused() { ++m_connections_refused; }
 
     uint64_t frames_received() const { return m_frames_received; }
     uint64_t documents_published() const;
@@ -36,6 +37,7 @@ public:
     uint64_t conversion_failures() const { return m_conversion_failures; }
     uint64_t json_parse_failures() const { return m_json_parse_failures; }
     uint64_t tmp_output_dropped() const { return m_tmp_output_dropped; }
+    uint64_t connections_refused() const { return m_connections_refused; }
 
     // One line for the log: every counter, documents by topic.
     std::string summary() const;
@@ -55,6 +57,7 @@ private:
     uint64_t m_conversion_failures = 0;
     uint64_t m_json_parse_failures = 0;
     uint64_t m_tmp_output_dropped = 0;
+    uint64_t m_connections_refused = 0;
 };
 
 // Replaces the file's content in one step (a temporary file beside it, then a

@@ -209,9 +209,17 @@ void logger::set_debug(bool on) {
     m_debug = on;
 }
 
-void logger::connect(std::string endpoint) {
+void logger::connect(std::string endpoint, const boost::optional<zmq::curve_client_keys>& curve) {
     {
         std::lock_guard<std::mutex> lock(m_socket_mutex);
+        if (curve) {
+            const auto set_key = [this](auto option, const zmq::curve_key& key) {
+                m_debug_socket.set(option, ::zmq::const_buffer(key.data(), key.size()));
+            };
+            set_key(::zmq::sockopt::curve_serverkey, curve->server_public_key);
+            set_key(::zmq::sockopt::curve_publickey, curve->own_keys.public_key);
+            set_key(::zmq::sockopt::curve_secretkey, curve->own_keys.secret_key);
+        }
         m_debug_socket.connect(endpoint);
         m_connected = true;
     }

@@ -2,6 +2,7 @@
 
 #include "core/exception.hpp"
 #include "core/scope_guard.hpp"
+#include "core/zmq/curve_options.hpp"
 
 #include <boost/system/system_error.hpp>
 
@@ -33,9 +34,18 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
             opened.set_option(ZMQ_IMMEDIATE, 1);
         if (options.receive_queue > 0)
             opened.set_option(ZMQ_RCVHWM, options.receive_queue);
+        zap_handler::watch::ptr refusal_watch;
+        if (options.curve_as_server) {
+            make_curve_server(opened, options.curve_as_server->secret_key);
+            // Watching from before the bind misses no client.
+            if (options.curve_as_server->refusals)
+                refusal_watch = options.curve_as_server->refusals->watch_refusals(opened);
+        } else if (options.curve_as_client) {
+            make_curve_client(opened, options.curve_as_client->own_keys, options.curve_as_client->server_public_key);
+        }
         (opened.*attach)(endpoint, error);
         if (!error)
-            return std::make_unique<socket_impl>(std::move(opened), logger);
+            return std::make_unique<socket_impl>(std::move(opened), logger, std::move(refusal_watch));
     } catch (const boost::system::system_error& e) {
         error = e.code();
     }
@@ -56,10 +66,14 @@ socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_cont
                 "zmq::socket_impl::bind to ", CORE_CURRENT_LOCATION);
 }
 
-socket_impl::socket_impl(asio_socket socket, const component_logger& logger)
-    : m_socket(std::move(socket)), m_logger(logger), m_data(std::make_shared<shared_data>()) {}
+socket_impl::socket_impl(asio_socket socket, const component_logger& logger, zap_handler::watch::ptr refusal_watch)
+    : m_socket(std::move(socket)),
+      m_refusal_watch(std::move(refusal_watch)),
+      m_logger(logger),
+      m_data(std::make_shared<shared_data>()) {}
 
 socket_impl::~socket_impl() {
+    m_refusal_watch.reset();
     m_data->m_socket_alive = false;
     boost::system::error_code error;
     m_socket.cancel(error);

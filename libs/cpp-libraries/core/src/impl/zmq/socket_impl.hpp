@@ -3,6 +3,7 @@
 #include "core/logger.hpp"
 #include "core/zmq/asio_socket.hpp"
 #include "core/zmq/socket.hpp"
+#include "core/zmq/zap_handler.hpp"
 
 #include <boost/asio/io_context.hpp>
 
@@ -18,7 +19,7 @@ public:
     static ptr bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
                     std::string endpoint, options socket_options = {});
 
-    socket_impl(asio_socket socket, const component_logger& logger);
+    socket_impl(asio_socket socket, const component_logger& logger, zap_handler::watch::ptr refusal_watch = nullptr);
     ~socket_impl() override;
 
     void set_receive_callback(callback cb) override;
@@ -39,6 +40,8 @@ private:
     void setup_receive();
 
     asio_socket m_socket;
+    // Ends before the socket closes (see zap_handler::watch).
+    zap_handler::watch::ptr m_refusal_watch;
     const component_logger& m_logger;
     std::shared_ptr<shared_data> m_data;
 };

@@ -30,6 +30,9 @@ std::string text_of(const std::vector<message>& request, std::size_t index) {
     return index < request.size() ? request[index].string_view().to_string() : std::string();
 }
 
+// Events of a server socket that end a connection before it is admitted.
+constexpr int refusal_events = ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL | ZMQ_EVENT_HANDSHAKE_FAILED_NO_DETAIL;
+
 std::string protocol_failure_reason(std::uint32_t error) {
     if (error == ZMQ_PROTOCOL_ERROR_ZMTP_MECHANISM_MISMATCH)
         return "the client does not use CURVE";
@@ -49,7 +52,7 @@ public:
         // libzmq blocks the watched socket while its events cannot be queued: the
         // queue has no limit, and the monitor stops before this end closes.
         m_monitor.set_option(ZMQ_RCVHWM, 0);
-        if (zmq_socket_monitor(m_server, endpoint.c_str(), ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL) != 0)
+        if (zmq_socket_monitor(m_server, endpoint.c_str(), refusal_events) != 0)
             throw exception(std::string("Watching a server socket: ") + zmq_strerror(zmq_errno()),
                             CORE_CURRENT_LOCATION);
         m_monitor.connect(endpoint);
@@ -77,8 +80,15 @@ private:
             }
             auto on_refusal = m_on_refusal;
             receive();
-            if (complete && id == ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL)
-                (*on_refusal)({endpoint.string_view().to_string(), protocol_failure_reason(value)});
+            if (!complete || (id & refusal_events) == 0)
+                return;
+            // A client that finds the mechanism wrong first hangs up, and the server
+            // sees no more than that; such a client does not try again.
+            (*on_refusal)({endpoint.string_view().to_string(),
+                           id == ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL
+                               ? protocol_failure_reason(value)
+                               : std::string("the client broke off the handshake (") +
+                                     zmq_strerror(static_cast<int>(value)) + "); it may not use CURVE"});
         });
     }
 

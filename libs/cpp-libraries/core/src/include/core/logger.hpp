@@ -5,6 +5,7 @@
 #include "core/source_location.hpp"
 #include "core/system_log.hpp"
 #include "core/timestamp.hpp"
+#include "core/zmq/curve_keys.hpp"
 
 #include <boost/format.hpp>
 #include <boost/optional.hpp>
@@ -129,7 +130,9 @@ public:
            system_log::ptr system_log = system_log::create_default());
     ~logger() override;
 
-    void connect(std::string endpoint);
+    // Connects the debug socket; with keys, as a CURVE client of a collector
+    // that holds the server key.
+    void connect(std::string endpoint, const boost::optional<zmq::curve_client_keys>& curve = boost::none);
 
     bool is_debug() const { return m_debug; }
     void set_debug(bool on);

@@ -16,6 +16,13 @@ struct curve_key_pair {
     curve_key secret_key;
 };
 
+// What a CURVE client needs: its own key pair and the public key of the server
+// it connects to.
+struct curve_client_keys {
+    curve_key_pair own_keys;
+    curve_key server_public_key;
+};
+
 // A fresh key pair from libzmq's generator.
 curve_key_pair generate_curve_key_pair();
 

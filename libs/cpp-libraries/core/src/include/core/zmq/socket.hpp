@@ -1,12 +1,17 @@
 #pragma once
 
+#include "core/zmq/curve_keys.hpp"
 #include "core/zmq/message.hpp"
+
+#include <boost/optional.hpp>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 namespace orx::libs::core::zmq {
+
+class zap_handler;
 
 enum class flags : int32_t {
     none = 0,
@@ -22,6 +27,15 @@ public:
     using callback = std::function<void(message&)>;
     using ptr = std::unique_ptr<socket>;
 
+    // A CURVE server: every client must offer a key that the process's ZAP
+    // handler admits (see zap_handler), and is refused while no handler runs.
+    struct curve_server {
+        curve_key secret_key;
+        // When given, also reports the clients libzmq refuses without asking it
+        // (no CURVE, another server's key); needed only while the socket is made.
+        zap_handler* refusals = nullptr;
+    };
+
     // Set on the socket before it is bound or connected.
     struct options {
         // Messages go only to peers whose connection is complete (ZMQ_IMMEDIATE):
@@ -31,6 +45,10 @@ public:
         // How many received messages may wait to be handled (ZMQ_RCVHWM); 0 keeps
         // ZeroMQ's default. Beyond it the peer's side holds them.
         int receive_queue = 0;
+        // At most one of the two: the socket speaks CURVE as a server or as a
+        // client; with neither it is plain.
+        boost::optional<curve_server> curve_as_server;
+        boost::optional<curve_client_keys> curve_as_client;
     };
 
     virtual ~socket() = default;

@@ -19,8 +19,9 @@ public:
 
     struct refusal {
         // The client's IP address. For a client refused before it offers a key
-        // (one that does not speak CURVE, or that holds another server's key)
-        // libzmq tells only the endpoint of the refusing socket, given instead.
+        // (one that does not speak CURVE, or that holds another server's key, or
+        // that broke off the handshake) libzmq tells only the endpoint of the
+        // refusing socket, given instead.
         std::string address;
         std::string reason;
     };
