@@ -27,6 +27,10 @@ constexpr std::size_t max_raw_part = 0xFFFF;
 // A frame: two length fields, a 6-byte time stamp and the largest data section, as hex.
 constexpr std::size_t max_frame_text = 4 + 12 + 4 + 2 * max_raw_part;
 constexpr std::size_t max_request_text = 1024 * 1024;
+// Inputs far longer than that (twice the longest valid one) do not reach the
+// queue at all: ZeroMQ closes the sender's connection, so that a sender of such
+// messages cannot fill the receive queue with them while the loop is busy.
+constexpr int64_t socket_limit(std::size_t longest) { return 2 * static_cast<int64_t>(longest); }
 // Requests waiting in the JSON input: with the longest request that holds at most
 // 16 MiB; a back end that sends faster than requests are converted waits on its side.
 constexpr int request_queue = 16;
@@ -89,10 +93,12 @@ void application::initialize() {
     const auto bind = [&](type socket_type, const std::string& endpoint, zmq::socket::options options = {}) {
         return manager.bind(socket_type, endpoint, m_security->bind_options(endpoint, options));
     };
+    zmq::socket::options frame_sized;
+    frame_sized.max_message_size = socket_limit(max_frame_text);
     if (!m_zmq_binary_input)
-        m_zmq_binary_input = bind(type::pull, m_config.binary.input);
+        m_zmq_binary_input = bind(type::pull, m_config.binary.input, frame_sized);
     if (!m_zmq_binary_tmp_input)
-        m_zmq_binary_tmp_input = bind(type::pull, m_config.binary.tmp_input);
+        m_zmq_binary_tmp_input = bind(type::pull, m_config.binary.tmp_input, frame_sized);
     if (!m_zmq_binary_output)
         m_zmq_binary_output = bind(type::pub, m_config.binary.output);
     if (!m_zmq_binary_tmp_output) {
@@ -107,6 +113,7 @@ void application::initialize() {
     if (!m_zmq_json_input) {
         zmq::socket::options short_queue;
         short_queue.receive_queue = request_queue;
+        short_queue.max_message_size = socket_limit(max_request_text);
         m_zmq_json_input = bind(type::pull, m_config.json.input, short_queue);
     }
     if (!m_zmq_json_output)

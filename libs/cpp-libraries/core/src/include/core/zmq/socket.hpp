@@ -45,6 +45,10 @@ public:
         // How many received messages may wait to be handled (ZMQ_RCVHWM); 0 keeps
         // ZeroMQ's default. Beyond it the peer's side holds them.
         int receive_queue = 0;
+        // The longest message part a peer may send (ZMQ_MAXMSGSIZE); 0 sets no
+        // limit. A longer one closes that peer's connection before it is held in
+        // memory; the peer connects again.
+        int64_t max_message_size = 0;
         // At most one of the two: the socket speaks CURVE as a server or as a
         // client; with neither it is plain.
         boost::optional<curve_server> curve_as_server;
