@@ -5,6 +5,8 @@
 
 #include "support/service_process.hpp"
 
+#include <core/zmq/curve_keys.hpp>
+
 #include <zmq.hpp>
 
 #include <gtest/gtest.h>
@@ -12,12 +14,29 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 namespace orx::test {
 
 inline std::string program(const std::string& name) {
     return std::string(TARNWICK_BINARY_DIR) + (name == "tarnwick" ? "/src/" : "/tools/") + name;
+}
+
+using libs::core::zmq::curve_key;
+using libs::core::zmq::curve_key_pair;
+
+// Makes the socket, before it binds or connects, a CURVE server holding `own`, or, given the
+// server's public key, a CURVE client of that server.
+inline void set_curve(zmq::socket_t& socket, const curve_key_pair& own, const curve_key* server = nullptr) {
+    if (server)
+        socket.set(zmq::sockopt::curve_serverkey, libs::core::zmq::to_z85(*server));
+    else
+        socket.set(zmq::sockopt::curve_server, true);
+    socket.set(zmq::sockopt::curve_publickey, libs::core::zmq::to_z85(own.public_key));
+    socket.set(zmq::sockopt::curve_secretkey, libs::core::zmq::to_z85(own.secret_key));
 }
 
 // A configuration in the folder with every channel on an ipc path there.
@@ -36,8 +55,33 @@ struct service_configuration {
                             << R"(", "tmp_output": ")" << binary_tmp_output << R"("}, "json": {"input": ")"
                             << json_input << R"(", "output": ")" << json_output
                             << R"("}, "parameters": {"config_file": ")" << parameters << R"("})"
+                            << (curve ? R"(, "security": {"secret_key_file": ")" + folder +
+                                            R"(/service.key_secret", "authorized_keys_dir": ")" + folder +
+                                            R"(/authorized", "server_public_key_file": ")" + folder +
+                                            R"(/collector.key"})"
+                                      : "")
                             << (statistics_textfile.empty() ? "}" : R"(, "statistics": {"textfile": ")" +
                                                                         statistics_textfile + R"("}})");
+    }
+
+    // Every channel on a free TCP port of 127.0.0.1 with CURVE, over key files written to the
+    // folder: service.key_secret, authorized/client.key (the one client admitted) and
+    // collector.key (the peers the service connects to).
+    void use_curve() {
+        namespace keys = libs::core::zmq;
+        curve = curve_keys{keys::generate_curve_key_pair(), keys::generate_curve_key_pair(),
+                           keys::generate_curve_key_pair()};
+        ::mkdir((folder + "/authorized").c_str(), 0700);
+        keys::write_key_files(folder + "/service", curve->service);
+        keys::write_key_files(folder + "/authorized/client", curve->client);
+        keys::write_key_files(folder + "/collector", curve->collector);
+        zmq::context_t probes;            // its end closes every probe before the service binds
+        std::vector<zmq::socket_t> held;  // held until all are chosen, so that no port comes twice
+        for (const auto& channel : {"binary.input", "binary.tmp_input", "binary.output", "json.input", "json.output",
+                                    "binary.tmp_output", "system.debug_port"}) {
+            held.emplace_back(probes, zmq::socket_type::pull).bind("tcp://127.0.0.1:*");
+            endpoint(channel) = held.back().get(zmq::sockopt::last_endpoint);
+        }
     }
 
     // The endpoint of a channel by its key in the file, as "binary.input".
@@ -55,6 +99,14 @@ struct service_configuration {
         json_output, parameters, path;
     std::string folder;               // the service's folder, for files a test writes there
     std::string statistics_textfile;  // left out when empty
+    // The key pairs of a service whose channels use CURVE, of the client its peers stand for and
+    // of the collectors of its raw output and debug log; plain channels without.
+    struct curve_keys { curve_key_pair service, client, collector; };
+    std::optional<curve_keys> curve;
+
+    // The channels the service binds, by their keys in the file; it connects the other two.
+    static inline const std::vector<std::string> bound_channels = {"binary.input", "binary.tmp_input",
+                                                                   "binary.output", "json.input", "json.output"};
 };
 
 // Frames with known documents.
@@ -119,8 +171,9 @@ inline std::size_t occurrences(const std::string& text, const std::string& what)
 
 // One service in a folder of its own, on the configuration there as the test adjusts it, run from
 // the source folder with the given arguments ("@" begins the configuration's path). Its peers
-// are connected before it starts, so that nothing it sends is lost for want of a connection; the
-// raw output's peer is left out when the test asks. A test that runs it in a way of its own asks
+// are connected before it starts, so that nothing it sends is lost for want of a connection, as
+// CURVE peers when the configuration uses CURVE; the raw output's peer is left out when the test
+// asks. A test that runs it in a way of its own asks
 // not to start it, and sets `process` itself.
 class service {
 public:
@@ -137,6 +190,12 @@ public:
         // Its debug log lines are taken as they come, however many: lines left undelivered would
         // hold up its stop.
         debug.set(zmq::sockopt::rcvhwm, 0);
+        if (config.curve) {
+            for (auto* s : {&frames, &raw, &requests, &documents, &downlink})
+                set_curve(*s, config.curve->client, &config.curve->service.public_key);
+            for (auto* s : {&raw_downlink, &debug})
+                set_curve(*s, config.curve->collector);
+        }
         debug.bind(config.debug_port);
         for (auto* s : {&documents, &downlink})
             s->set(zmq::sockopt::subscribe, "");
