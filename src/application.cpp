@@ -193,10 +193,12 @@ void application::on_raw_input(zmq::message& message) {
             if (!rest.more())
                 break;
         }
+        m_statistics.on_conversion_failed();
         m_logger.error("tmp_input: message of %1% parts dropped, expected 2") % parts;
         return;
     }
     if (message.size() > max_raw_part || data.size() > max_raw_part) {
+        m_statistics.on_conversion_failed();
         m_logger.error("tmp_input: message dropped, part of %1% bytes exceeds %2%") %
             std::max(message.size(), data.size()) % max_raw_part;
         return;

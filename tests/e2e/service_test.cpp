@@ -14,7 +14,7 @@ using namespace orx::test;
 // Messages of other shapes are ignored or refused. These come first on the channel: the documents
 // that follow are the good ones'.
 TEST(service_test, raw_input_converts_two_parts_and_refuses_other_shapes) {
-    service s;
+    service s([](service_configuration& c) { c.statistics_textfile = c.pidfile + ".prom"; });
     ASSERT_TRUE(s.wait_until_converting());
     const auto data = frames::bytes(frames::heartbeat_payload), stamp = frames::bytes("6553F100007C");
     const std::pair<std::vector<std::string>, std::string> refused[] = {
@@ -31,6 +31,11 @@ TEST(service_test, raw_input_converts_two_parts_and_refuses_other_shapes) {
     }
     for (const auto& r : refused)
         EXPECT_TRUE(s.logged(r.second)) << r.second;
+    // Each refused message counts as a failed conversion; the single part does not.
+    s.process->signal(SIGTERM);
+    ASSERT_EQ(s.process->wait(), 0);
+    EXPECT_NE(read_file(s.config.statistics_textfile).find("tarnwick_conversion_failures_total 3\n"),
+              std::string::npos);
 }
 
 TEST(service_test, malformed_input_is_logged_and_dropped_and_the_next_converts) {
