@@ -6,6 +6,7 @@
 #include "support/service_process.hpp"
 
 #include <core/zmq/curve_keys.hpp>
+#include <core/zmq/curve_options.hpp>
 
 #include <zmq.hpp>
 
@@ -32,9 +33,9 @@ using libs::core::zmq::curve_key_pair;
 // server's public key, a CURVE client of that server.
 inline void set_curve(zmq::socket_t& socket, const curve_key_pair& own, const curve_key* server = nullptr) {
     if (server)
-        socket.set(zmq::sockopt::curve_serverkey, libs::core::zmq::to_z85(*server));
-    else
-        socket.set(zmq::sockopt::curve_server, true);
+        return libs::core::zmq::make_curve_client(socket.handle(), own, *server);
+    // The test's own collectors: no ZAP handler runs in the test, so no domain.
+    socket.set(zmq::sockopt::curve_server, true);
     socket.set(zmq::sockopt::curve_publickey, libs::core::zmq::to_z85(own.public_key));
     socket.set(zmq::sockopt::curve_secretkey, libs::core::zmq::to_z85(own.secret_key));
 }

@@ -1,16 +1,14 @@
 #include "common/sockets.hpp"
 
+#include <core/zmq/curve_options.hpp>
+
 #include <stdexcept>
 
 namespace orx::tools {
 
 void connect(zmq::socket_t& socket, const std::string& endpoint, const boost::optional<client_keys>& keys) {
-    if (keys) {
-        const auto buffer = [](const libs::core::zmq::curve_key& key) { return zmq::buffer(key); };
-        socket.set(zmq::sockopt::curve_serverkey, buffer(keys->m_server));
-        socket.set(zmq::sockopt::curve_publickey, buffer(keys->m_own.public_key));
-        socket.set(zmq::sockopt::curve_secretkey, buffer(keys->m_own.secret_key));
-    }
+    if (keys)
+        libs::core::zmq::make_curve_client(socket.handle(), keys->m_own, keys->m_server);
     try {
         socket.connect(endpoint);
     } catch (const zmq::error_t& e) {

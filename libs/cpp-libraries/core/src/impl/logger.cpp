@@ -1,5 +1,7 @@
 #include "core/logger.hpp"
 
+#include "core/zmq/curve_options.hpp"
+
 #include <ostream>
 
 #include <syslog.h>
@@ -212,14 +214,8 @@ void logger::set_debug(bool on) {
 void logger::connect(std::string endpoint, const boost::optional<zmq::curve_client_keys>& curve) {
     {
         std::lock_guard<std::mutex> lock(m_socket_mutex);
-        if (curve) {
-            const auto set_key = [this](auto option, const zmq::curve_key& key) {
-                m_debug_socket.set(option, ::zmq::const_buffer(key.data(), key.size()));
-            };
-            set_key(::zmq::sockopt::curve_serverkey, curve->server_public_key);
-            set_key(::zmq::sockopt::curve_publickey, curve->own_keys.public_key);
-            set_key(::zmq::sockopt::curve_secretkey, curve->own_keys.secret_key);
-        }
+        if (curve)
+            zmq::make_curve_client(m_debug_socket.handle(), curve->own_keys, curve->server_public_key);
         m_debug_socket.connect(endpoint);
         m_connected = true;
     }

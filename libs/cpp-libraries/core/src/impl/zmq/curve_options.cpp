@@ -3,6 +3,7 @@
 #include <boost/system/system_error.hpp>
 
 #include <cerrno>
+#include <utility>
 
 namespace orx::libs::core::zmq {
 
@@ -33,6 +34,15 @@ void make_curve_client(asio_socket& socket, const curve_key_pair& own_keys, cons
     socket.set_option(ZMQ_CURVE_SERVERKEY, server_public_key.data(), server_public_key.size());
     socket.set_option(ZMQ_CURVE_PUBLICKEY, own_keys.public_key.data(), own_keys.public_key.size());
     socket.set_option(ZMQ_CURVE_SECRETKEY, own_keys.secret_key.data(), own_keys.secret_key.size());
+}
+
+void make_curve_client(void* socket, const curve_key_pair& own_keys, const curve_key& server_public_key) {
+    const std::pair<int, const curve_key*> keys[] = {{ZMQ_CURVE_SERVERKEY, &server_public_key},
+                                                     {ZMQ_CURVE_PUBLICKEY, &own_keys.public_key},
+                                                     {ZMQ_CURVE_SECRETKEY, &own_keys.secret_key}};
+    for (const auto& [option, key] : keys)
+        if (zmq_setsockopt(socket, option, key->data(), key->size()) != 0)
+            throw boost::system::system_error(zmq_errno(), boost::system::system_category(), "zmq_setsockopt");
 }
 
 }  // namespace orx::libs::core::zmq

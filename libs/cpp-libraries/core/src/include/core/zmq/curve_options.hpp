@@ -20,5 +20,9 @@ void make_curve_server(asio_socket& socket, const curve_key& secret_key,
 // the secret key of `server_public_key`. Takes effect for the binds and
 // connects that follow.
 void make_curve_client(asio_socket& socket, const curve_key_pair& own_keys, const curve_key& server_public_key);
+// The same for a libzmq socket handle no events loop drives (a cppzmq socket's
+// handle(): the debug log's socket, the tools'); failures throw
+// boost::system::system_error.
+void make_curve_client(void* socket, const curve_key_pair& own_keys, const curve_key& server_public_key);
 
 }  // namespace orx::libs::core::zmq
