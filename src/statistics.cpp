@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <random>
 #include <sstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,24 @@ namespace {
 uint64_t whole_seconds(statistics::clock::duration quiet) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(quiet).count();
     return seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
+}
+
+// A new regular file beside `path`, made for this write alone: O_EXCL fails on any
+// name that exists, a link or a fifo someone placed there included, so nothing is
+// ever written through one. The name is random, so a name taken in advance only
+// costs another try. The mode is 0666 less the umask, as for any file made new.
+int create_temporary(const std::string& path, std::string& temporary) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+        temporary = path + ".tmp." + std::to_string(::getpid()) + suffix;
+        const int fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -108,22 +127,30 @@ void write_file_atomically(const std::string& path, const std::string& content) 
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         throw libs::core::exception("Cannot write " + path + ": not a regular file", CORE_CURRENT_LOCATION);
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    std::ofstream file(temporary, std::ios::out | std::ios::trunc);
-    if (!file.is_open())
-        throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
-    file << content;
-    file.close();
-    if (file.fail()) {
-        std::remove(temporary.c_str());
-        throw libs::core::exception("Cannot write " + temporary, CORE_CURRENT_LOCATION);
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        throw libs::core::exception("Cannot rename " + temporary + " to " + path + ": " + reason,
+    std::string temporary;
+    const int fd = create_temporary(path, temporary);
+    if (fd < 0)
+        throw libs::core::exception("Cannot create " + temporary + ": " + std::strerror(errno),
                                     CORE_CURRENT_LOCATION);
+    const auto fail = [&temporary](const std::string& what, int error) {
+        ::unlink(temporary.c_str());
+        throw libs::core::exception(what + ": " + std::strerror(error), CORE_CURRENT_LOCATION);
+    };
+    for (std::size_t written = 0; written < content.size();) {
+        const auto count = ::write(fd, content.data() + written, content.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            const int error = errno;
+            ::close(fd);
+            fail("Cannot write " + temporary, error);
+        }
+        written += static_cast<std::size_t>(count);
     }
+    if (::close(fd) != 0)
+        fail("Cannot write " + temporary, errno);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        fail("Cannot rename " + temporary + " to " + path, errno);
 }
 
 }  // namespace orx
