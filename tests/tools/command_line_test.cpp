@@ -44,7 +44,11 @@ INSTANTIATE_TEST_SUITE_P(
                                    "--json-output", bogus}, bogus},
         command{"tarnwick-send", {"--key", missing_key, "-b", bogus}, "option --key "},
         command{"tarnwick-load", {"--server-key", missing_key}, "option --server-key "},
-        command{"tarnwick-tap", {"--key", missing_key, "--server-key", missing_key}, missing_key}));
+        command{"tarnwick-tap", {"--key", missing_key, "--server-key", missing_key}, missing_key},
+        // An empty key option (an unset shell variable) must not mean clear text.
+        command{"tarnwick-send", {"--key", "", "--server-key", "", "-b", bogus}, "option --key "},
+        command{"tarnwick-tap", {"--key", missing_key, "--server-key="}, "option --server-key "},
+        command{"tarnwick-load", {"--key="}, "option --key "}));
 
 TEST(tarnwick_send, ends_with_status_1_naming_the_endpoint_no_service_took_a_message_on) {
     orx::test::temp_dir dir;

@@ -9,9 +9,16 @@
 namespace orx::tools {
 
 bool set_key_file(int option, const char* value, key_files& files) {
+    // An empty value (an unset shell variable) would mean no key at all: the tool
+    // would talk in clear text to a peer it was told to authenticate.
+    const auto file_name = [value](const char* name) {
+        if (*value == '\0')
+            throw option_error(std::string("option ") + name + " needs a key file, not an empty value");
+        return std::string(value);
+    };
     switch (option) {
-    case KEY: files.m_key = value; return true;
-    case SERVER_KEY: files.m_server_key = value; return true;
+    case KEY: files.m_key = file_name("--key"); return true;
+    case SERVER_KEY: files.m_server_key = file_name("--server-key"); return true;
     default: return false;
     }
 }

@@ -25,7 +25,8 @@ struct key_files {
     std::string m_server_key;  // the service's public key file
 };
 
-// Stores the value of a key option; false for any other option.
+// Stores the value of a key option; false for any other option. Raises option_error
+// for an empty value.
 bool set_key_file(int option, const char* value, key_files& files);
 
 struct client_keys {
