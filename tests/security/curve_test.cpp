@@ -24,8 +24,8 @@ void write_file(const std::string& path, const std::string& text, mode_t mode) {
     ::chmod(path.c_str(), mode);
 }
 
-// {P} and {S} stand for the keys of a pair, {O} for another public key; mode 0
-// leaves the file out.
+// {P} and {S} stand for the keys of a pair, {O} for another public key, {Z} for {P}
+// with a NUL in place of its 21st character; mode 0 leaves the file out.
 struct secret_file_case { std::string text; mode_t mode; std::string error; };
 class secret_key_files : public ::testing::TestWithParam<secret_file_case> {};
 
@@ -35,6 +35,9 @@ TEST_P(secret_key_files, are_read_or_refused_naming_the_file) {
     boost::replace_all(text, "{P}", zmq::to_z85(keys.public_key));
     boost::replace_all(text, "{S}", zmq::to_z85(keys.secret_key));
     boost::replace_all(text, "{O}", zmq::to_z85(zmq::generate_curve_key_pair().public_key));
+    auto with_nul = zmq::to_z85(keys.public_key);
+    with_nul[20] = '\0';
+    boost::replace_all(text, "{Z}", with_nul);
     orx::test::temp_dir dir;
     const auto path = dir.file("gw.key_secret");
     if (GetParam().mode != 0)
@@ -63,6 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                       secret_file_case{"public-key = \"{P}\"\nsecret-key = \"{S}\"\n", 0600, "no public-key"},
                       secret_file_case{curve + "  secret-key = \"{S}\"\n", 0600, "line 3: wrong indentation"},
                       secret_file_case{"curve\n    public-key = \"{P}0\"\n", 0600, "public-key is not 40 Z85"},
+                      secret_file_case{"curve\n    public-key = \"{Z}\"\n    secret-key = \"{S}\"\n", 0600,
+                                       "public-key is not 40 Z85"},
                       secret_file_case{curve + "    secret-key = \"~~~~~00000000000000000000000000000000000\"\n",
                                        0600, "secret-key is not 40 Z85"}));
 

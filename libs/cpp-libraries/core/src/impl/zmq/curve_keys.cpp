@@ -165,7 +165,10 @@ curve_key decode_key(const std::string& path, const std::map<std::string, std::s
     if (found == properties.end())
         fail(path, "no " + name + " in its curve section");
     curve_key key{};
-    if (found->second.size() != z85_key_size || zmq_z85_decode(key.data(), found->second.c_str()) == nullptr)
+    // libzmq decodes up to a NUL: a key holding one would be taken as another key.
+    const auto& text = found->second;
+    if (text.size() != z85_key_size || text.find('\0') != std::string::npos ||
+        zmq_z85_decode(key.data(), text.c_str()) == nullptr)
         fail(path, name + " is not 40 Z85 characters");
     return key;
 }
