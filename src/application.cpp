@@ -9,7 +9,6 @@
 #include <core/scope_guard.hpp>
 
 #include <exception>
-#include <fstream>
 
 namespace orx {
 
@@ -43,8 +42,8 @@ constexpr std::chrono::seconds statistics_textfile_period{15};
 application::application(libs::core::events_loop& events_loop, const config& configuration,
                          libs::core::logger& logger, supervision& supervision)
     : m_logger(logger), m_events_loop(events_loop), m_config(configuration), m_supervision(supervision) {
-    std::ifstream parameter_file(m_config.parameters.config_file);
-    m_parameter_config = std::make_unique<parameters::config>(m_logger, parameter_file);
+    m_parameter_config = parameters::config::load_file(m_logger, m_config.parameters.config_file);
+    warn_of_skipped_parameters(*m_parameter_config);
     m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
     m_security = std::make_unique<channel_security>(m_events_loop, m_config, m_logger,
                                                     [this] { m_statistics.on_connection_refused(); });
@@ -131,15 +130,15 @@ void application::reload() {
 
 void application::reload_parameters() {
     const auto& file_name = m_config.parameters.config_file;
-    std::unique_ptr<parameters::config> registry;
+    parameters::config::ptr registry;
     try {
-        std::ifstream parameter_file(file_name);
-        registry = std::make_unique<parameters::config>(m_logger, parameter_file);
+        registry = parameters::config::load_file(m_logger, file_name);
     } catch (...) {
         m_logger.error("reload: parameter file %1% refused, the parameters in use stay: %2%") % file_name %
             libs::core::exception_to_string();
         return;
     }
+    warn_of_skipped_parameters(*registry);
     std::size_t count = 0;
     registry->for_each_parameter([&count](const parameters::descriptor&) {
         ++count;
@@ -150,6 +149,11 @@ void application::reload_parameters() {
     m_converter = std::make_unique<converter>(m_logger, *this, *registry, m_converter->next_sequence_number());
     m_parameter_config = std::move(registry);
     m_logger.info("reload: %1% parameters from %2%") % count % file_name;
+}
+
+void application::warn_of_skipped_parameters(const parameters::config& registry) {
+    for (const auto& entry : registry.skipped_entries())
+        m_logger.warning("parameter file %1%: %2%") % m_config.parameters.config_file % entry;
 }
 
 void application::on_start() {

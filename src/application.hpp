@@ -48,6 +48,7 @@ public:
 private:
     void initialize();
     void reload_parameters();
+    void warn_of_skipped_parameters(const parameters::config& registry);
     void on_binary_input(libs::core::zmq::message& message);
     void on_raw_input(libs::core::zmq::message& message);
     void on_json_input(libs::core::zmq::message& message);

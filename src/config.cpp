@@ -2,7 +2,9 @@
 
 #include <config_parser/config.hpp>
 #include <core/exception.hpp>
+#include <core/regular_file.hpp>
 
+#include <sstream>
 #include <tuple>
 
 namespace orx {
@@ -67,6 +69,15 @@ config::config(std::istream& stream) {
     std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
              binary.output, binary.tmp_output, json.input, json.output, parameters.config_file,
              statistics.textfile, security) = all.value();
+}
+
+std::string read_config_text(const std::string& path) {
+    return libs::core::read_small_regular_file("Configuration file", path, max_config_file_size).text;
+}
+
+config load_config_file(const std::string& path) {
+    std::istringstream text(read_config_text(path));
+    return config(text);
 }
 
 }  // namespace orx

@@ -2,6 +2,7 @@
 
 #include <boost/optional.hpp>
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -51,5 +52,16 @@ struct config {
     statistics_group statistics;
     boost::optional<security_group> security;  // plain channels when left out
 };
+
+// The largest configuration file read; real ones hold about a KiB.
+constexpr std::size_t max_config_file_size = 1024 * 1024;
+
+// The text of the configuration file at `path`, which must be a regular file of at
+// most max_config_file_size bytes; it is read without waiting on it. Raises
+// orx::libs::core::exception naming the file otherwise.
+std::string read_config_text(const std::string& path);
+
+// The configuration of the file at `path`, read as read_config_text does.
+config load_config_file(const std::string& path);
 
 }  // namespace orx

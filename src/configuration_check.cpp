@@ -10,7 +10,7 @@
 
 #include <boost/optional.hpp>
 
-#include <fstream>
+#include <sstream>
 
 namespace orx {
 
@@ -20,7 +20,7 @@ namespace {
 // the document parses and names one.
 boost::optional<std::string> named_parameter_file(const std::string& file_name) {
     try {
-        std::ifstream stream(file_name);
+        std::istringstream stream(read_config_text(file_name));
         const auto document = libs::config::config::create<libs::config::type::json>(stream);
         const auto name = document->get_by_path<std::string>({"parameters", "config_file"});
         if (name.ok())
@@ -33,12 +33,12 @@ boost::optional<std::string> named_parameter_file(const std::string& file_name) 
 
 }  // namespace
 
-std::vector<std::string> check_configuration(const std::string& file_name, libs::core::logger& logger) {
-    std::vector<std::string> problems;
+configuration_report check_configuration(const std::string& file_name, libs::core::logger& logger) {
+    configuration_report report;
+    auto& problems = report.problems;
     boost::optional<std::string> parameter_file_name;
     try {
-        std::ifstream config_file(file_name);
-        const config configuration(config_file);
+        const auto configuration = load_config_file(file_name);
         parameter_file_name = configuration.parameters.config_file;
         problems = endpoint_problems(configuration);
         if (configuration.security) {
@@ -51,13 +51,14 @@ std::vector<std::string> check_configuration(const std::string& file_name, libs:
     }
     if (parameter_file_name) {
         try {
-            std::ifstream parameter_file(*parameter_file_name);
-            const parameters::config parameters(logger, parameter_file);
+            const auto parameters = parameters::config::load_file(logger, *parameter_file_name);
+            for (const auto& entry : parameters->skipped_entries())
+                report.warnings.push_back("parameter file " + *parameter_file_name + ": " + entry);
         } catch (...) {
             problems.push_back(libs::core::exception_to_string());
         }
     }
-    return problems;
+    return report;
 }
 
 }  // namespace orx

@@ -11,19 +11,20 @@
 #include <core/pid_file.hpp>
 
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
 namespace {
 
 // -t: says what the service would refuse at start-up, on standard error as a
-// failed start does, or "configuration ok".
+// failed start does, or "configuration ok"; what it would warn of comes first.
 int report_configuration_check(const std::string& file_name, orx::libs::core::logger& logger) {
-    const auto problems = orx::check_configuration(file_name, logger);
-    for (const auto& problem : problems)
+    const auto report = orx::check_configuration(file_name, logger);
+    for (const auto& warning : report.warnings)
+        std::cerr << "tarnwick: warning: " << warning << std::endl;
+    for (const auto& problem : report.problems)
         std::cerr << "tarnwick: " << problem << std::endl;
-    if (!problems.empty())
+    if (!report.problems.empty())
         return 1;
     std::cout << "configuration ok" << std::endl;
     return 0;
@@ -44,7 +45,6 @@ int main(int argc, char** argv) {
     // Built in this order and released in reverse, whatever ends the run; the
     // pid file lock goes last, so that no other instance starts while this one
     // still holds its endpoints.
-    std::unique_ptr<std::ifstream> config_file;
     std::unique_ptr<orx::config> configuration;
     core::core::ptr core_instance;
     core::events_loop::ptr events_loop;
@@ -61,7 +61,6 @@ int main(int argc, char** argv) {
         events_loop.reset();
         core_instance.reset();
         configuration.reset();
-        config_file.reset();
         pid_file.reset();
     };
 
@@ -76,8 +75,7 @@ int main(int argc, char** argv) {
         if (options.check_only)
             return report_configuration_check(options.config_file, logger);
 
-        config_file = std::make_unique<std::ifstream>(options.config_file);
-        configuration = std::make_unique<orx::config>(*config_file);
+        configuration = std::make_unique<orx::config>(orx::load_config_file(options.config_file));
         logger.connect(configuration->system.debug_port,
                        orx::client_keys_for(*configuration, configuration->system.debug_port));
         logger.set_debug(configuration->system.local_debug);

@@ -2,6 +2,9 @@
 
 #include <core/exception.hpp>
 #include <core/json.hpp>
+#include <core/regular_file.hpp>
+
+#include <sstream>
 
 namespace orx::parameters {
 
@@ -12,8 +15,12 @@ config::config(libs::core::logger& logger, std::istream& stream) : m_logger(logg
 
     for (const auto& element : parsed.result["hw_param"]) {
         auto made = descriptor::create_from_json(element);
-        if (!made)
+        if (!made) {
+            m_skipped.push_back("entry skipped, its format is not known: num " + libs::core::json::to_string(element["num"]) + ", jname " +
+                                libs::core::json::to_string(element["jname"]) + ", format " +
+                                libs::core::json::to_string(element["format"]));
             continue;
+        }
         descriptor::ptr parameter = std::move(*made);
         const auto num = parameter->get_num();
         if (!num)
@@ -24,6 +31,11 @@ config::config(libs::core::logger& logger, std::istream& stream) : m_logger(logg
         m_parameter_names.emplace(std::string(parameter->get_jname()), *num);
         m_parameters.emplace(*num, std::move(parameter));
     }
+}
+
+config::ptr config::load_file(libs::core::logger& logger, const std::string& path) {
+    std::istringstream text(libs::core::read_small_regular_file("Parameter file", path, max_file_size).text);
+    return std::make_unique<config>(logger, text);
 }
 
 boost::optional<const descriptor&> config::get_descriptor(uint32_t num) const {

@@ -2,7 +2,9 @@
 
 #include "config.hpp"
 
-#include <fstream>
+#include <core/exception.hpp>
+
+#include <sstream>
 #include <stdexcept>
 
 namespace orx::tools {
@@ -28,9 +30,14 @@ endpoints connectable(const endpoints& bound) {
 endpoints resolve_endpoints(const std::string& config_file, const endpoints& chosen) {
     if (config_file.empty())
         return chosen;
-    std::ifstream stream(config_file);
-    if (!stream)
-        throw std::runtime_error("cannot open " + config_file);
+    std::string text;
+    try {
+        text = read_config_text(config_file);
+    } catch (const libs::core::exception& e) {
+        // Its text names the file; the place it was raised means nothing to the user.
+        throw std::runtime_error(e.error());
+    }
+    std::istringstream stream(text);
     const orx::config configuration(stream);
     const auto either = [](const std::string& option, const std::string& file) { return option.empty() ? file : option; };
     return {either(chosen.m_binary_input, configuration.binary.input),

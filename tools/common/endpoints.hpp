@@ -20,8 +20,8 @@ endpoints connectable(const endpoints& bound);
 
 // The endpoints the service binds, read from its configuration file as the service
 // reads it, with every endpoint named in `chosen` over the file's. Without a file,
-// `chosen` as it is. Raises std::runtime_error for a file that cannot be opened and
-// what reading the configuration raises.
+// `chosen` as it is. Raises std::runtime_error naming the file when it cannot be
+// read (or is not a small regular file) and what reading the configuration raises.
 endpoints resolve_endpoints(const std::string& config_file, const endpoints& chosen);
 
 }  // namespace orx::tools

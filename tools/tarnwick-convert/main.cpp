@@ -9,7 +9,6 @@
 
 #include <unistd.h>
 
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -82,12 +81,7 @@ int main(int argc, char* argv[]) {
             std::istringstream empty("{}");
             parameters = std::make_unique<orx::parameters::config>(logger, empty);
         } else {
-            std::ifstream file(parameter_file);
-            if (!file) {
-                std::cerr << "tarnwick-convert: cannot open the parameter configuration '" << parameter_file << "'\n";
-                return exit_unusable;
-            }
-            parameters = std::make_unique<orx::parameters::config>(logger, file);
+            parameters = orx::parameters::config::load_file(logger, parameter_file);
         }
     } catch (...) {
         std::cerr << "tarnwick-convert: parameter configuration '" << parameter_file

@@ -1,6 +1,7 @@
 #include "core/zmq/curve_keys.hpp"
 
 #include "core/exception.hpp"
+#include "core/regular_file.hpp"
 
 #include <boost/utility/string_view.hpp>
 #include <zmq.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace orx::libs::core::zmq {
@@ -46,38 +48,16 @@ private:
 };
 
 // Reads the whole file; a secret one only when nobody but its owner may read it.
-// The mode is taken from the open descriptor, so it is the mode of what is read.
+// The mode is the one of the file that was read.
 std::string read_key_file(const std::string& path, bool secret) {
-    file_descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        fail(path, "cannot be opened: " + system_error_text());
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0)
-        fail(path, "cannot be examined: " + system_error_text());
-    if (!S_ISREG(status.st_mode))
-        fail(path, "is not a regular file");
-    if (secret && (status.st_mode & 077) != 0) {
+    auto file = read_small_regular_file("Key file", path, max_key_file_size);
+    if (secret && (file.mode & 077) != 0) {
         char mode[8];
-        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(file.mode & 07777));
         fail(path, std::string("is open to group or others (mode ") + mode +
                        "); it must be readable by its owner only (0600)");
     }
-    if (static_cast<std::size_t>(status.st_size) > max_key_file_size)
-        fail(path, "is too large for a key file");
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const auto count = ::read(fd.get(), buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            fail(path, "cannot be read: " + system_error_text());
-        if (count == 0)
-            return text;
-        text.append(buffer, static_cast<std::size_t>(count));
-        if (text.size() > max_key_file_size)
-            fail(path, "is too large for a key file");
-    }
+    return std::move(file.text);
 }
 
 bool is_name_char(char c) {
