@@ -16,9 +16,9 @@ config::config(libs::core::logger& logger, std::istream& stream) : m_logger(logg
     for (const auto& element : parsed.result["hw_param"]) {
         auto made = descriptor::create_from_json(element);
         if (!made) {
-            m_skipped.push_back("entry skipped, its format is not known: num " + libs::core::json::to_string(element["num"]) + ", jname " +
-                                libs::core::json::to_string(element["jname"]) + ", format " +
-                                libs::core::json::to_string(element["format"]));
+            const auto as_written = [&element](const char* key) { return libs::core::json::to_string(element[key]); };
+            m_skipped.push_back("entry skipped, its format is not known: num " + as_written("num") + ", jname " +
+                                as_written("jname") + ", format " + as_written("format"));
             continue;
         }
         descriptor::ptr parameter = std::move(*made);

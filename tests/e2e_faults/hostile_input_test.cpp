@@ -167,6 +167,7 @@ TEST(hostile_files, parameter_entry_of_an_unknown_format_is_named_at_start_and_a
     const std::string warning =
         R"(parameters.json: entry skipped, its format is not known: num 5, jname "tx_power", format "UNIT")";
     EXPECT_TRUE(s.logged(warning));
+    ASSERT_TRUE(s.wait_until_converting());  // SIGHUP is taken from here on
     s.process->signal(SIGHUP);
     EXPECT_TRUE(s.logged("reload: 0 parameters") && s.logged(warning, 2));
     s.process->signal(SIGTERM);

@@ -41,8 +41,8 @@ TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) 
               "args: 1, on, , \n\n"
               "Parameter 4\n    num: 4, name: , jname: mode, format: IPV4, readonly: false, size: 4, \n\n"
               "Parameter 5\n    num: 5, name: , jname: v6, format: IPV6, readonly: false, size: 16, \n\n");
-    EXPECT_THAT(parameters.skipped_entries(),
-                ::testing::ElementsAre(R"(entry skipped, its format is not known: num 2, jname "lower", format "uint")"));
+    EXPECT_THAT(parameters.skipped_entries(), ::testing::ElementsAre(
+        R"(entry skipped, its format is not known: num 2, jname "lower", format "uint")"));
     EXPECT_EQ(parameters.get_descriptor(std::string("mode"))->get_num(), 3u);
     EXPECT_FALSE(parameters.get_descriptor(std::string("Mode")));
     EXPECT_TRUE(parameters.get_descriptor(3u)->get_zero_size_interpretation() == zero_size_interpretation::EMPTY_ARRAY);
