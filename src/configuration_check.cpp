@@ -41,6 +41,8 @@ std::vector<std::string> check_configuration(const std::string& file_name, libs:
         const config configuration(config_file);
         parameter_file_name = configuration.parameters.config_file;
         problems = endpoint_problems(configuration);
+        const auto in_use = endpoints_in_use(configuration);
+        problems.insert(problems.end(), in_use.begin(), in_use.end());
         if (configuration.security) {
             const auto files = security_problems(*configuration.security);
             problems.insert(problems.end(), files.begin(), files.end());
