@@ -80,13 +80,25 @@ bool closed_by_service(const std::string& endpoint, const std::string& payload, 
 
 // Whatever an unauthorized peer sends instead of a CURVE handshake, or nothing at all, its
 // connection is closed, warned about and counted once; one such peer per channel, since warnings
-// are per address. Authorized clients go on being served.
+// are per address. Authorized clients go on being served, and one that leaves is no refusal.
 TEST(e2e_security, anything_but_a_handshake_is_refused_closed_and_counted) {
     service s([](service_configuration& c) {
         c.use_curve();
         c.statistics_textfile = c.folder + "/prom";
     });
     ASSERT_TRUE(s.wait_until_converting());
+    {
+        zmq::socket_t leaving(s.context, zmq::socket_type::sub);
+        set_curve(leaving, s.config.curve->client, &s.config.curve->service.public_key);
+        leaving.set(zmq::sockopt::subscribe, "");
+        leaving.connect(s.config.json_output);
+        std::string document = nothing;
+        for (int i = 0; i < 50 && document == nothing; ++i) {
+            send(s.frames, {frames::heartbeat});
+            document = next(leaving, std::chrono::milliseconds(100));
+        }
+        ASSERT_NE(document, nothing);
+    }
     struct peer { const char* channel; std::string payload; bool hang_up; };
     const peer peers[] = {
         {"binary.input", "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", false},

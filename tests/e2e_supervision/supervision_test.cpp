@@ -67,6 +67,7 @@ TEST(supervision, ready_once_every_channel_exists_then_kept_alive_until_stopping
 // A manager that never reads (its queue fills with watchdog pings within milliseconds) or asks
 // for a watchdog interval too long to keep: the service starts, converts and stops as ever.
 struct manager_case { const char* watchdog_usec; std::string logged; };
+void PrintTo(const manager_case& c, std::ostream* out) { *out << "WATCHDOG_USEC=" << c.watchdog_usec; }
 class odd_manager : public ::testing::TestWithParam<manager_case> {};
 TEST_P(odd_manager, neither_holds_up_conversion_nor_the_stop) {
     notify_socket manager(GetParam().watchdog_usec);
