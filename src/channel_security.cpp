@@ -2,6 +2,8 @@
 
 #include <core/exception.hpp>
 
+#include <cstring>
+
 namespace orx {
 
 namespace zmq = libs::core::zmq;
@@ -10,6 +12,12 @@ namespace {
 
 // Refusals of one address are warned about at most this often; each is counted.
 constexpr std::chrono::seconds refusal_warning_interval{10};
+// Failed accepts are warned about at most this often.
+constexpr std::chrono::seconds accept_failure_warning_interval{10};
+// How long a client of a CURVE channel may take for its handshake before the
+// connection is closed: far more than a client on a slow link needs, and short
+// enough that idle connections from an unauthorized peer do not pile up.
+constexpr std::chrono::seconds curve_handshake_interval{5};
 // Addresses remembered for that; beyond it those whose interval has passed are
 // forgotten, and all of them when none has.
 constexpr std::size_t max_remembered_addresses = 1024;
@@ -56,16 +64,19 @@ channel_security::channel_security(libs::core::events_loop& events_loop, const c
         m_server_key = zmq::read_public_key_file(*m_files->server_public_key_file);
     auto authorized = zmq::read_authorized_keys(m_files->authorized_keys_dir);
     log_key_count(authorized.size());
-    m_zap_handler = zmq::zap_handler::create(events_loop, std::move(authorized),
-                                             [this](const zmq::zap_handler::refusal& r) { on_refusal(r); });
+    m_zap_handler = zmq::zap_handler::create(
+        events_loop, std::move(authorized), [this](const zmq::zap_handler::refusal& r) { on_refusal(r); },
+        [this](const std::string& endpoint, int error) { on_accept_failure(endpoint, error); });
 }
 
 channel_security::~channel_security() = default;
 
 zmq::socket::options channel_security::bind_options(const std::string& endpoint,
                                                     zmq::socket::options options) const {
-    if (m_own_keys && is_network_endpoint(endpoint))
+    if (m_own_keys && is_network_endpoint(endpoint)) {
         options.curve_as_server = zmq::socket::curve_server{m_own_keys->secret_key, m_zap_handler.get()};
+        options.handshake_interval = curve_handshake_interval;
+    }
     return options;
 }
 
@@ -119,6 +130,16 @@ void channel_security::on_refusal(const zmq::zap_handler::refusal& refusal) {
     }
     m_warned[refusal.address] = now;
     m_logger.warning("connection refused from %1%: %2%") % refusal.address % refusal.reason;
+}
+
+void channel_security::on_accept_failure(const std::string& endpoint, int error) {
+    ++m_accept_failures;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_accept_failure_warned && now - *m_accept_failure_warned < accept_failure_warning_interval)
+        return;
+    m_accept_failure_warned = now;
+    m_logger.warning("cannot accept connections on %1%: %2% (%3% failed accepts so far)") % endpoint %
+        std::strerror(error) % m_accept_failures;
 }
 
 }  // namespace orx

@@ -11,6 +11,7 @@
 #include <boost/optional.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -43,7 +44,9 @@ class channel_security {
 public:
     // Reads the key files and starts the process's ZAP handler on the loop;
     // raises orx::libs::core::exception naming the file that fails. `on_refused`
-    // runs once for every connection attempt refused.
+    // runs once for every connection refused: one the handler refuses, and one
+    // that ends before its handshake completes, whatever the client sent. A
+    // connection a channel cannot accept (no descriptor left) is warned about.
     channel_security(libs::core::events_loop& events_loop, const config& configuration,
                      const libs::core::component_logger& logger, std::function<void()> on_refused);
     ~channel_security();
@@ -63,6 +66,7 @@ public:
 
 private:
     void on_refusal(const libs::core::zmq::zap_handler::refusal& refusal);
+    void on_accept_failure(const std::string& endpoint, int error);
     void log_key_count(std::size_t count) const;
 
     const libs::core::component_logger& m_logger;
@@ -72,6 +76,8 @@ private:
     std::function<void()> m_on_refused;
     // When each refused address was last warned about.
     std::map<std::string, std::chrono::steady_clock::time_point> m_warned;
+    uint64_t m_accept_failures = 0;
+    boost::optional<std::chrono::steady_clock::time_point> m_accept_failure_warned;
     libs::core::zmq::zap_handler::ptr m_zap_handler;
 };
 

@@ -41,6 +41,8 @@ configuration_report check_configuration(const std::string& file_name, libs::cor
         const auto configuration = load_config_file(file_name);
         parameter_file_name = configuration.parameters.config_file;
         problems = endpoint_problems(configuration);
+        const auto in_use = endpoints_in_use(configuration);
+        problems.insert(problems.end(), in_use.begin(), in_use.end());
         if (configuration.security) {
             const auto files = security_problems(*configuration.security);
             problems.insert(problems.end(), files.begin(), files.end());

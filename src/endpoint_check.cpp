@@ -1,5 +1,7 @@
 #include "endpoint_check.hpp"
 
+#include <core/zmq/ipc_endpoint.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -97,6 +99,19 @@ std::vector<std::string> endpoint_problems(const config& configuration) {
         if (const auto problem = endpoint_problem(channel.second))
             problems.push_back(std::string(channel.first) + ": endpoint \"" + channel.second +
                                "\" cannot work: " + *problem);
+    return problems;
+}
+
+std::vector<std::string> endpoints_in_use(const config& configuration) {
+    const std::pair<const char*, const std::string&> bound[] = {
+        {"binary.input", configuration.binary.input}, {"binary.tmp_input", configuration.binary.tmp_input},
+        {"binary.output", configuration.binary.output}, {"json.input", configuration.json.input},
+        {"json.output", configuration.json.output}};
+    std::vector<std::string> problems;
+    for (const auto& channel : bound)
+        if (libs::core::zmq::ipc_endpoint_in_use(channel.second))
+            problems.push_back(std::string(channel.first) + ": endpoint \"" + channel.second +
+                               "\" is in use by another process");
     return problems;
 }
 

@@ -19,4 +19,8 @@ boost::optional<std::string> endpoint_problem(const std::string& endpoint);
 // channel: `binary.input: endpoint "bogus://x" cannot work: unknown transport "bogus"`.
 std::vector<std::string> endpoint_problems(const config& configuration);
 
+// One line per channel the service binds whose ipc endpoint another process
+// listens on now: `binary.input: endpoint "ipc:///run/x" is in use by another process`.
+std::vector<std::string> endpoints_in_use(const config& configuration);
+
 }  // namespace orx

@@ -1,6 +1,7 @@
 #include "application.hpp"
 #include "config.hpp"
 #include "configuration_check.hpp"
+#include "descriptor_limit.hpp"
 #include "supervision.hpp"
 
 #include <core/constants.hpp>
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
         logger.connect(configuration->system.debug_port,
                        orx::client_keys_for(*configuration, configuration->system.debug_port));
         logger.set_debug(configuration->system.local_debug);
+        orx::raise_descriptor_limit(logger);
         core_instance = core::core::create(logger);
         events_loop = core_instance->create_events_loop("main loop");
         pid_file = std::make_unique<core::pid_file>(configuration->system.pidfile_path);

@@ -106,7 +106,7 @@ std::string statistics::prometheus_text(clock::time_point now) const {
             m_json_parse_failures);
     counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
             m_tmp_output_dropped);
-    counter("tarnwick_connections_refused_total", "Connection attempts refused by CURVE authentication.",
+    counter("tarnwick_connections_refused_total", "Connections to CURVE channels refused or ended before their handshake completed.",
             m_connections_refused);
     // A gauge an alert can compare with a bound: before the first arrival it grows
     // from the start, so an input that never saw traffic alerts too.

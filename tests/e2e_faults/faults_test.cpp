@@ -75,6 +75,30 @@ TEST(service_faults, endpoints_held_at_start_are_retried_every_second_and_made_c
     EXPECT_THAT(downlink, ::testing::MatchesRegex("#win " + frames::reboot_downlink));
 }
 
+// A second instance with a pid file of its own but the first one's ipc input: `-t` names the
+// endpoint, and the start keeps retrying it while the first instance keeps the input, also for
+// senders that connect after the second started. Once the first stops, the second binds.
+TEST(service_faults, an_ipc_input_another_instance_listens_on_is_in_use_until_it_stops) {
+    service first;
+    ASSERT_TRUE(first.wait_until_converting());
+    const auto shared = [&](service_configuration& c) { c.binary_input = first.config.binary_input; };
+    service check(shared, true, {"-tc", "@"});
+    EXPECT_EQ(check.process->wait(), 1);
+    EXPECT_THAT(check.process->error_output(),
+                ::testing::HasSubstr("binary.input: endpoint \"" + first.config.binary_input + "\" is in use"));
+
+    service second(shared);
+    ASSERT_TRUE(second.logged("zmq::socket_impl::bind to " + first.config.binary_input, 2));
+    zmq::socket_t late(first.context, zmq::socket_type::push);
+    late.set(zmq::sockopt::linger, 0);
+    late.connect(first.config.binary_input);
+    send(late, {frames::heartbeat});
+    EXPECT_EQ(next(first.documents), frames::heartbeat_obsolete);
+    first.process->signal(SIGTERM);
+    ASSERT_EQ(first.process->wait(), 0);
+    EXPECT_TRUE(second.wait_until_converting());
+}
+
 // A hard kill leaves the pid file behind, naming no process any more: the next start takes it
 // over, and the same peers, still connected, reach the new process. That one stops on SIGTERM
 // under load, with the raw output's queue full, since nobody takes it.

@@ -1,8 +1,10 @@
 // The process at its edges: instances started together, a standard error
-// nobody reads any more, and endpoints `-t` must name as never working.
+// nobody reads any more, a low descriptor limit, and endpoints `-t` must name
+// as never working.
 
 #include "support/service_fixture.hpp"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -52,6 +54,18 @@ TEST(process_edges, standard_error_closed_by_its_reader_is_passed_over) {
     EXPECT_NE(debug, nothing);
     s.process->signal(SIGTERM);
     EXPECT_EQ(s.process->wait(), 0);
+}
+
+// Every connection holds a descriptor: a soft limit below the hard one is raised to it at start.
+TEST(process_edges, soft_descriptor_limit_is_raised_to_the_hard_one) {
+    service s({}, true, {"-c", "@"}, false);
+    s.process = std::make_unique<child_process>(
+        "/bin/sh", std::vector<std::string>{"-c", "ulimit -S -n 256 && ulimit -H -n 512 && exec \"$0\" -c \"$1\"",
+                                            program("tarnwick"), s.config.path}, s.dir.path());
+    ASSERT_TRUE(s.wait_until_converting());
+    EXPECT_THAT(read_file("/proc/" + std::to_string(s.process->pid()) + "/limits"),
+                ::testing::ContainsRegex("Max open files +512 +512 "));
+    EXPECT_TRUE(s.logged("descriptor limit 512"));
 }
 
 // The problem is empty for an endpoint that may work.

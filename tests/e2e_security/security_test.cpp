@@ -7,6 +7,11 @@
 
 #include <cmath>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
 namespace {
 
 using namespace orx::test;
@@ -52,6 +57,65 @@ TEST(e2e_security, only_authorized_keys_pass_and_every_refusal_is_counted_and_lo
     ASSERT_EQ(s.process->wait(), 0);
     EXPECT_GT(number_after(read_file(s.config.statistics_textfile), "\ntarnwick_connections_refused_total "),
               warnings.size());
+}
+
+// A TCP connection to the channel's port that sends `payload`, then hangs up or waits until the
+// service closes it; false when it is still open after the bound.
+bool closed_by_service(const std::string& endpoint, const std::string& payload, bool hang_up) {
+    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(std::stoi(endpoint.substr(endpoint.rfind(':') + 1)))),
+                        {htonl(INADDR_LOOPBACK)}, {}};
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool closed = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                  ::send(fd, payload.data(), payload.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(payload.size());
+    for (char greeting[64]; closed && !hang_up;) {
+        pollfd readable{fd, POLLIN, 0};
+        if (::poll(&readable, 1, 15000) != 1)
+            closed = false;
+        else if (::recv(fd, greeting, sizeof greeting, 0) <= 0)
+            break;
+    }
+    ::close(fd);
+    return closed;
+}
+
+// Whatever an unauthorized peer sends instead of a CURVE handshake, or nothing at all, its
+// connection is closed, warned about and counted once; one such peer per channel, since warnings
+// are per address. Authorized clients go on being served, and one that leaves is no refusal.
+TEST(e2e_security, anything_but_a_handshake_is_refused_closed_and_counted) {
+    service s([](service_configuration& c) {
+        c.use_curve();
+        c.statistics_textfile = c.folder + "/prom";
+    });
+    ASSERT_TRUE(s.wait_until_converting());
+    {
+        zmq::socket_t leaving(s.context, zmq::socket_type::sub);
+        set_curve(leaving, s.config.curve->client, &s.config.curve->service.public_key);
+        leaving.set(zmq::sockopt::subscribe, "");
+        leaving.connect(s.config.json_output);
+        std::string document = nothing;
+        for (int i = 0; i < 50 && document == nothing; ++i) {
+            send(s.frames, {frames::heartbeat});
+            document = next(leaving, std::chrono::milliseconds(100));
+        }
+        ASSERT_NE(document, nothing);
+    }
+    struct peer { const char* channel; std::string payload; bool hang_up; };
+    const peer peers[] = {
+        {"binary.input", "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", false},
+        {"binary.tmp_input", std::string("\xFF\0\0\0\0\0\0\0\x01\x7F\x01\x08\0\0", 14), false},  // ZMTP 2.0
+        {"binary.output", "\x16\x03\x01\x02\x00\x01" + std::string(500, '\xAB'), false},            // TLS-like bytes
+        {"json.input", "", false},                                                               // idles
+        {"json.output", "", true}};                                                              // hangs up
+    for (const auto& p : peers) {
+        const auto endpoint = s.config.endpoint(p.channel);
+        EXPECT_TRUE(closed_by_service(endpoint, p.payload, p.hang_up)) << p.channel;
+        EXPECT_TRUE(s.logged("connection refused from " + endpoint + ": ")) << p.channel;
+    }
+    ASSERT_TRUE(s.wait_until_converting());
+    s.process->signal(SIGTERM);
+    ASSERT_EQ(s.process->wait(), 0);
+    EXPECT_EQ(number_after(read_file(s.config.statistics_textfile), "\ntarnwick_connections_refused_total "),
+              std::size(peers));
 }
 
 TEST(e2e_security, secret_key_open_to_the_group_fails_check_and_start) {

@@ -16,14 +16,14 @@ using namespace std::chrono;
 using ::testing::HasSubstr;
 
 // The service manager's end: a unix datagram socket named by NOTIFY_SOCKET, with a watchdog of
-// 200 ms asked for; a service started while it exists inherits both.
+// 200 ms asked for unless told otherwise; a service started while it exists inherits both.
 struct notify_socket {
-    notify_socket() {
+    explicit notify_socket(const char* watchdog_usec = "200000") {
         sockaddr_un address{AF_UNIX, {}};
         dir.file("notify").copy(address.sun_path, sizeof address.sun_path - 1);
         EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         ::setenv("NOTIFY_SOCKET", address.sun_path, 1);
-        ::setenv("WATCHDOG_USEC", "200000", 1);
+        ::setenv("WATCHDOG_USEC", watchdog_usec, 1);
         ::unsetenv("WATCHDOG_PID");
     }
     ~notify_socket() { ::unsetenv("NOTIFY_SOCKET"), ::close(fd); }
@@ -63,6 +63,25 @@ TEST(supervision, ready_once_every_channel_exists_then_kept_alive_until_stopping
     EXPECT_THAT(manager.read(5s, "STOPPING=1"), HasSubstr("STOPPING=1"));
     EXPECT_EQ(s.process->wait(), 0);
 }
+
+// A manager that never reads (its queue fills with watchdog pings within milliseconds) or asks
+// for a watchdog interval too long to keep: the service starts, converts and stops as ever.
+struct manager_case { const char* watchdog_usec; std::string logged; };
+void PrintTo(const manager_case& c, std::ostream* out) { *out << "WATCHDOG_USEC=" << c.watchdog_usec; }
+class odd_manager : public ::testing::TestWithParam<manager_case> {};
+TEST_P(odd_manager, neither_holds_up_conversion_nor_the_stop) {
+    notify_socket manager(GetParam().watchdog_usec);
+    service s;
+    ASSERT_TRUE(s.wait_until_converting());
+    EXPECT_TRUE(s.logged(GetParam().logged));
+    ASSERT_TRUE(s.wait_until_converting());
+    s.process->signal(SIGTERM);
+    EXPECT_EQ(s.process->wait(), 0);
+}
+INSTANTIATE_TEST_SUITE_P(supervision, odd_manager, ::testing::Values(
+    manager_case{"2000", "supervision: 1 notifications dropped so far"},
+    manager_case{"9223372036854775807", "watchdog interval of 9223372036854775807 us too long to keep, no watchdog"},
+    manager_case{"18446744073709551614", "watchdog interval of 18446744073709551614 us too long to keep"}));
 
 // The parameter file with tx_power (number 5) read as `format`.
 void write_parameters(const std::string& path, const std::string& format) {

@@ -1,5 +1,7 @@
 #include "core/zmq/asio_socket.hpp"
 
+#include "core/zmq/ipc_endpoint.hpp"
+
 #include <boost/asio/error.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
@@ -303,7 +305,10 @@ void asio_socket::bind(const std::string& endpoint, boost::system::error_code& e
             bind_dynamic(handle, choice, error);
         return;
     }
-    if (zmq_bind(handle, endpoint.c_str()) != 0)
+    // An ipc endpoint another process listens on is in use, as a TCP port would be.
+    if (ipc_endpoint_in_use(endpoint))
+        error = boost::system::error_code(EADDRINUSE, boost::system::system_category());
+    else if (zmq_bind(handle, endpoint.c_str()) != 0)
         error = last_error();
 }
 

@@ -36,6 +36,8 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
             opened.set_option(ZMQ_RCVHWM, options.receive_queue);
         if (options.max_message_size > 0)
             opened.set_option(ZMQ_MAXMSGSIZE, &options.max_message_size, sizeof options.max_message_size);
+        if (options.handshake_interval.count() > 0)
+            opened.set_option(ZMQ_HANDSHAKE_IVL, static_cast<int>(options.handshake_interval.count()));
         zap_handler::watch::ptr refusal_watch;
         if (options.curve_as_server) {
             make_curve_server(opened, options.curve_as_server->secret_key);

@@ -4,7 +4,6 @@
 
 #include <boost/system/system_error.hpp>
 
-#include <atomic>
 #include <cstring>
 
 namespace orx::libs::core::zmq {
@@ -30,73 +29,6 @@ std::string text_of(const std::vector<message>& request, std::size_t index) {
     return index < request.size() ? request[index].string_view().to_string() : std::string();
 }
 
-// Events of a server socket that end a connection before it is admitted.
-constexpr int refusal_events = ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL | ZMQ_EVENT_HANDSHAKE_FAILED_NO_DETAIL;
-
-std::string protocol_failure_reason(std::uint32_t error) {
-    if (error == ZMQ_PROTOCOL_ERROR_ZMTP_MECHANISM_MISMATCH)
-        return "the client does not use CURVE";
-    if (error == ZMQ_PROTOCOL_ERROR_ZMTP_CRYPTOGRAPHIC)
-        return "the client's handshake does not decrypt (it holds another server key)";
-    return "the handshake failed";
-}
-
-// Reads the handshake failures of one server socket from its libzmq monitor.
-class refusal_watch final : public zap_handler::watch {
-public:
-    refusal_watch(boost::asio::io_context& io_context, asio_socket& server,
-                  std::shared_ptr<const zap_handler::refusal_callback> on_refusal)
-        : m_server(server.native_handle()), m_monitor(io_context, ZMQ_PAIR), m_on_refusal(std::move(on_refusal)) {
-        static std::atomic<unsigned> next_id{0};
-        const auto endpoint = "inproc://tarnwick.refusals." + std::to_string(next_id++);
-        // libzmq blocks the watched socket while its events cannot be queued: the
-        // queue has no limit, and the monitor stops before this end closes.
-        m_monitor.set_option(ZMQ_RCVHWM, 0);
-        if (zmq_socket_monitor(m_server, endpoint.c_str(), refusal_events) != 0)
-            throw exception(std::string("Watching a server socket: ") + zmq_strerror(zmq_errno()),
-                            CORE_CURRENT_LOCATION);
-        m_monitor.connect(endpoint);
-        receive();
-    }
-
-    ~refusal_watch() override { zmq_socket_monitor(m_server, nullptr, 0); }
-
-private:
-    // An event is two parts: 2 bytes of event and 4 of value, then the endpoint.
-    void receive() {
-        m_monitor.async_receive([this](const boost::system::error_code& error, message& event) {
-            if (error)
-                return;
-            message endpoint;
-            boost::system::error_code ignored;
-            if (event.more())
-                m_monitor.receive(endpoint, ZMQ_DONTWAIT, ignored);
-            std::uint16_t id = 0;
-            std::uint32_t value = 0;
-            const bool complete = event.size() == sizeof id + sizeof value;
-            if (complete) {
-                std::memcpy(&id, event.data(), sizeof id);
-                std::memcpy(&value, static_cast<const char*>(event.data()) + sizeof id, sizeof value);
-            }
-            auto on_refusal = m_on_refusal;
-            receive();
-            if (!complete || (id & refusal_events) == 0)
-                return;
-            // A client that finds the mechanism wrong first hangs up, and the server
-            // sees no more than that; such a client does not try again.
-            (*on_refusal)({endpoint.string_view().to_string(),
-                           id == ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL
-                               ? protocol_failure_reason(value)
-                               : std::string("the client broke off the handshake (") +
-                                     zmq_strerror(static_cast<int>(value)) + "); it may not use CURVE"});
-        });
-    }
-
-    void* m_server;
-    asio_socket m_monitor;
-    std::shared_ptr<const zap_handler::refusal_callback> m_on_refusal;
-};
-
 }  // namespace
 
 struct zap_handler_impl::answer {
@@ -105,13 +37,17 @@ struct zap_handler_impl::answer {
     std::string user_id;
 };
 
-zap_handler::ptr zap_handler::create(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal) {
-    return std::make_unique<zap_handler_impl>(loop, std::move(authorized), std::move(on_refusal));
+zap_handler::ptr zap_handler::create(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal,
+                                     accept_failure_callback on_accept_failure) {
+    return std::make_unique<zap_handler_impl>(loop, std::move(authorized), std::move(on_refusal),
+                                              std::move(on_accept_failure));
 }
 
-zap_handler_impl::zap_handler_impl(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal)
+zap_handler_impl::zap_handler_impl(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal,
+                                   accept_failure_callback on_accept_failure)
     : m_io_context(loop.get_io_context()),
-      m_on_refusal(std::make_shared<const refusal_callback>(std::move(on_refusal))),
+      m_reports(std::make_shared<const watch_reports>(
+          watch_reports{std::move(on_refusal), std::move(on_accept_failure)})),
       m_authorized(std::move(authorized)),
       m_socket(m_io_context, ZMQ_REP) {
     m_socket.set_option(ZMQ_LINGER, 0);
@@ -134,7 +70,7 @@ void zap_handler_impl::set_authorized(curve_key_set authorized) {
 }
 
 zap_handler::watch::ptr zap_handler_impl::watch_refusals(asio_socket& server) {
-    return std::make_unique<refusal_watch>(m_io_context, server, m_on_refusal);
+    return std::make_unique<refusal_watch>(m_io_context, server, m_reports);
 }
 
 void zap_handler_impl::receive_request() {
@@ -150,11 +86,11 @@ void zap_handler_impl::receive_request() {
         }
         const auto result = decide(request);
         reply(request, result);
-        auto on_refusal = m_on_refusal;
+        auto reports = m_reports;
         const auto client = text_of(request, part_address);
         receive_request();
         if (result.status != "200")
-            (*on_refusal)({client, result.text});
+            reports->on_refusal({client, result.text});
     });
 }
 

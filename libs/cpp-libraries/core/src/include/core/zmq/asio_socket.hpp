@@ -43,6 +43,7 @@ public:
     // Besides ordinary ZeroMQ endpoints, a "tcp://" port field may read "!" (a
     // random free port) or "*", "!" or nothing followed by "[first-last]" (a free
     // port of that range, in order or at random; either bound may be left out).
+    // An "ipc://" endpoint another process listens on fails with EADDRINUSE.
     void bind(const std::string& endpoint);
     void bind(const std::string& endpoint, boost::system::error_code& error);
     void connect(const std::string& endpoint);

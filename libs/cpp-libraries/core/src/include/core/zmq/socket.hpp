@@ -5,6 +5,8 @@
 
 #include <boost/optional.hpp>
 
+#include <chrono>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -49,6 +51,9 @@ public:
         // limit. A longer one closes that peer's connection before it is held in
         // memory; the peer connects again.
         int64_t max_message_size = 0;
+        // How long a connection may take for its handshake before it is closed
+        // (ZMQ_HANDSHAKE_IVL); 0 keeps libzmq's 30 s.
+        std::chrono::milliseconds handshake_interval{0};
         // At most one of the two: the socket speaks CURVE as a server or as a
         // client; with neither it is plain.
         boost::optional<curve_server> curve_as_server;

@@ -26,9 +26,14 @@ public:
         std::string reason;
     };
     using refusal_callback = std::function<void(const refusal&)>;
+    // The endpoint of a server socket that could not accept a connection, and why
+    // (an errno value: EMFILE when the process has no descriptor left).
+    using accept_failure_callback = std::function<void(const std::string& endpoint, int error)>;
 
-    // Reports, for as long as it lives, the clients a server socket refuses
-    // before they reach the handler. It must go before the socket it watches:
+    // Reports, for as long as it lives, the connections to a server socket that
+    // end before their handshake completes without the handler refusing them
+    // (whatever the peer sent, or nothing), and the connections it cannot
+    // accept. It must go before the socket it watches:
     // its end stops libzmq's monitor of that socket, which would otherwise stall
     // the socket once nobody reads the monitor.
     class watch {
@@ -38,9 +43,11 @@ public:
     };
 
     // Binds inproc://zeromq.zap.01 in the shared context; a second handler in
-    // the process is refused with orx::libs::core::exception. The callback runs
-    // on the loop's thread, once per refused connection attempt.
-    static ptr create(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal);
+    // the process is refused with orx::libs::core::exception. The callbacks run
+    // on the loop's thread: `on_refusal` once per refused connection, by the
+    // handler or by a watch, `on_accept_failure` once per failed accept.
+    static ptr create(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal,
+                      accept_failure_callback on_accept_failure = {});
 
     virtual ~zap_handler() = default;
 
@@ -48,8 +55,8 @@ public:
     // any thread.
     virtual void set_authorized(curve_key_set authorized) = 0;
 
-    // Watches a CURVE server socket (made with make_curve_server) for the
-    // refusals libzmq makes without asking the handler.
+    // Watches a CURVE server socket (made with make_curve_server, its handshake
+    // interval set) for the refusals libzmq makes without asking the handler.
     virtual watch::ptr watch_refusals(asio_socket& server) = 0;
 };
 
