@@ -17,7 +17,7 @@ set(CMAKE_SKIP_PACKAGE_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${TARNWICK_VERSION})
 set(CPACK_PACKAGE_CONTACT "tarnwick maintainers <tarnwick@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "translator between locating-system gateways and back ends over ZeroMQ")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
