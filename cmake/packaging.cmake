@@ -7,7 +7,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/etc/tarnwick.installed.json DESTINATION /etc
 install(FILES ${PROJECT_SOURCE_DIR}/etc/parameters.json DESTINATION /etc/tarnwick)
 install(FILES ${PROJECT_SOURCE_DIR}/etc/tarnwick.service DESTINATION /lib/systemd/system)
 file(GLOB tarnwick_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${tarnwick_docs} DESTINATION share/doc/tarnwick)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${tarnwick_docs}
+        DESTINATION share/doc/tarnwick)
 
 # The package needs the programs only, not the tests and benchmarks of `all`:
 # `make package` builds this target and then `package`.
