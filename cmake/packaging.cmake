@@ -11,10 +11,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
         DESTINATION share/doc/tarnwick)
 
 # The package needs the programs only, not the tests and benchmarks of `all`:
-# `make package` builds this target and then `package`.
+# `make package` builds this target and then runs cpack, whose install step
+# would otherwise build `all` first, one file at a time.
 add_custom_target(tarnwick_programs)
 add_dependencies(tarnwick_programs ${tarnwick_programs})
 set(CMAKE_SKIP_PACKAGE_ALL_DEPENDENCY ON)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)
