@@ -15,14 +15,6 @@ namespace {
 
 using namespace orx;
 
-class null_system_log : public libs::core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
-
 // Renders every document as the application would publish it and keeps the
 // frames' length, so that nothing is optimised away.
 class rendering_handler : public processed_messages_handler {
@@ -49,7 +41,7 @@ std::istringstream parameter_file() {
 }
 
 struct service {
-    service() : logger("tarnwick", "bench", std::make_shared<null_system_log>()), registry(make_registry(logger)) {}
+    service() : logger("tarnwick", "bench", libs::core::system_log::create_silent()), registry(make_registry(logger)) {}
 
     static parameters::config make_registry(libs::core::logger& logger) {
         auto stream = parameter_file();

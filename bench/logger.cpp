@@ -3,7 +3,6 @@
 // peer (the service's state when no one listens), and with a peer taking lines.
 
 #include <core/logger.hpp>
-#include "silent_log.hpp"
 
 #include <benchmark/benchmark.h>
 #include <zmq.hpp>
@@ -28,12 +27,12 @@ std::string endpoint(const char* name) {
 }
 
 void debug_line_unconnected(benchmark::State& state) {
-    orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
+    orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     log_frames(state, logger);
 }
 
 void debug_line_connected_no_peer(benchmark::State& state) {
-    orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
+    orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     logger.connect(endpoint("nobody"));
     log_frames(state, logger);
 }
@@ -44,7 +43,7 @@ void debug_line_connected_to_a_peer(benchmark::State& state) {
     peer.set(zmq::sockopt::rcvhwm, 0);
     const auto address = endpoint("peer");
     peer.bind(address);
-    orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
+    orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     logger.connect(address);
     log_frames(state, logger);
     zmq::message_t line;

@@ -3,7 +3,7 @@
 
 #include "gateway_message_parser.hpp"
 
-#include "silent_log.hpp"
+#include <core/logger.hpp>
 
 #include <benchmark/benchmark.h>
 
@@ -49,7 +49,7 @@ std::string frame(std::size_t length) {
 }
 
 void parse(benchmark::State& state) {
-    orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
+    orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     const orx::gateway_message_parser parser(logger);
     const auto text = frame(static_cast<std::size_t>(state.range(0)));
     const orx::binary_message message{text};

@@ -5,7 +5,6 @@
 
 #include <core/json.hpp>
 #include <json/writer.h>
-#include "silent_log.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -52,7 +51,7 @@ const std::string unknown_frame = header + "000A" + "01070011223344556677";
 
 template <typename Handler = rendering_handler>
 void convert_frames(benchmark::State& state, const std::string& frame) {
-    orx::libs::core::logger logger("tarnwick", "bench", std::make_shared<silent_log>());
+    orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     std::istringstream empty("{}");
     orx::parameters::config parameters(logger, empty);
     Handler handler;

@@ -22,14 +22,6 @@ namespace core = orx::libs::core;
 constexpr int messages_per_round = 100000;
 constexpr std::size_t message_size = 100;
 
-class quiet_log final : public core::system_log {
-public:
-    void open(const char*, int, int) override {}
-    void set_mask(int) override {}
-    void write(int, const std::string&) override {}
-    void close() override {}
-};
-
 class bench_dir {
 public:
     bench_dir() {
@@ -74,7 +66,7 @@ void plain_libzmq(benchmark::State& state) {
 
 void through_the_binding(benchmark::State& state) {
     bench_dir dir;
-    core::logger root("tarnwick-bench", "main", std::make_shared<quiet_log>());
+    core::logger root("tarnwick-bench", "main", core::system_log::create_silent());
     auto core = core::core::create(root);
     auto loop = core->create_events_loop("main loop");
     auto sender_loop = core->create_events_loop("sender");

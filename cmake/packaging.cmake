@@ -7,17 +7,20 @@ install(FILES ${PROJECT_SOURCE_DIR}/etc/tarnwick.installed.json DESTINATION /etc
 install(FILES ${PROJECT_SOURCE_DIR}/etc/parameters.json DESTINATION /etc/tarnwick)
 install(FILES ${PROJECT_SOURCE_DIR}/etc/tarnwick.service DESTINATION /lib/systemd/system)
 file(GLOB tarnwick_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${tarnwick_docs} DESTINATION share/doc/tarnwick)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${tarnwick_docs}
+        DESTINATION share/doc/tarnwick)
 
 # The package needs the programs only, not the tests and benchmarks of `all`:
-# `make package` builds this target and then `package`.
+# `make package` builds this target and then runs cpack, whose install step
+# would otherwise build `all` first, one file at a time.
 add_custom_target(tarnwick_programs)
 add_dependencies(tarnwick_programs ${tarnwick_programs})
 set(CMAKE_SKIP_PACKAGE_ALL_DEPENDENCY ON)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${TARNWICK_VERSION})
 set(CPACK_PACKAGE_CONTACT "tarnwick maintainers <tarnwick@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "translator between locating-system gateways and back ends over ZeroMQ")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -16,16 +16,11 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
 
 const std::string address = "001122FFFEAABBCC";  // of the MAC 001122aabbcc
 
-class requests : public ::testing::Test {
+class requests : public converter_fixture<generic_request_converter> {
 protected:
-    test_logger log;
-    parameters::config registry = make_registry(log.logger());
-    recording_handler handler;
-    generic_request_converter converter{log.logger(), handler, registry};
     uint8_t sequence_number = 0;
 };
 
@@ -43,20 +38,13 @@ class request_frames : public requests, public ::testing::WithParamInterface<req
 TEST_P(request_frames, are_built_in_order_with_running_numbers) {
     const auto& c = GetParam();
     sequence_number = c.first_number;
-    const auto convert = [&] { converter.convert(parse(c.request), sequence_number); };
-    if (!c.error.empty())
-        EXPECT_THAT(convert, ThrowsMessage<libs::core::exception>(HasSubstr(c.error)));
-    else
-        convert();
+    expect_outcome([&] { converter.convert(parse(c.request), sequence_number); }, c.error);
     std::vector<std::string> expected;
     for (const auto& frame : c.frames)
         expected.push_back(frame + address);
     EXPECT_EQ(handler.messages, expected);
     EXPECT_EQ(sequence_number, static_cast<uint8_t>(c.first_number + c.frames.size()));
-    // The one line expected, at its priority, or none.
-    EXPECT_EQ(log.all().size(), c.logged.text.empty() ? 0u : 1u);
-    EXPECT_EQ(log.lines(c.logged.priority).size(), log.all().size());
-    EXPECT_THAT(log.lines(c.logged.priority), ::testing::Each(HasSubstr(c.logged.text)));
+    expect_logged(c.logged);
 }
 
 std::string to(const std::string& message) { return R"({"mac":"001122aabbcc","message":)" + message + "}"; }

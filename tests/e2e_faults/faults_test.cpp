@@ -22,9 +22,9 @@ TEST(service_faults, downlink_bursts_and_a_leaving_subscriber_leave_uplink_conve
         EXPECT_EQ(next(s.documents, std::chrono::seconds(20)), frames::heartbeat_obsolete) << "burst " << burst;
         EXPECT_EQ(next(s.documents), frames::heartbeat_event) << "burst " << burst;
     }
-    // The drops are counted from the first, and warned about once in a while, not once each.
+    // The drops are counted from the first, and warned about once in a while, not once each:
+    // the next warning after the first drop's comes many drops later.
     EXPECT_TRUE(s.logged("tmp_output: 1 downlink messages dropped so far, no peer ready to take them"));
-    EXPECT_LE(occurrences(s.process->error_output(), "downlink messages dropped so far"), 2u);
 
     for (int i = 0; i < 200; ++i) {
         send(s.frames, {frames::heartbeat});
@@ -33,6 +33,7 @@ TEST(service_faults, downlink_bursts_and_a_leaving_subscriber_leave_uplink_conve
     }
     s.documents.connect(s.config.json_output);
     EXPECT_TRUE(s.wait_until_converting());
+    EXPECT_EQ(occurrences(s.process->error_output(), "tmp_output: 2 downlink messages dropped"), 0u);
 }
 
 // A loopback TCP port bound by a socket of a context of its own, which is free again once the
@@ -59,7 +60,8 @@ TEST(service_faults, endpoints_held_at_start_are_retried_every_second_and_made_c
         c.binary_tmp_output = raw_output->endpoint;
     }, false);
     send(s.frames, {frames::heartbeat});
-    ASSERT_TRUE(s.logged("zmq::socket_impl::bind to " + json_output->endpoint, 2)) << s.process->error_output();
+    ASSERT_TRUE(s.logged("bind to " + json_output->endpoint + ": Address already in use", 2))
+        << s.process->error_output();
     json_output.reset();
     EXPECT_TRUE(s.logged("binary_input: " + frames::heartbeat));
     ASSERT_TRUE(s.wait_until_converting());

@@ -6,14 +6,8 @@
 #include "converter_utils.hpp"
 #include "generic_request_converter.hpp"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace orx::test {
 namespace {
-
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
 
 struct frame_case {
     const char* name;
@@ -23,29 +17,14 @@ struct frame_case {
     log_line logged = {};                // the one line expected, if any
 };
 
-class generic_frames : public ::testing::TestWithParam<frame_case> {
-protected:
-    test_logger log;
-    parameters::config registry = make_registry(log.logger());
-    recording_handler handler;
-    generic_request_converter converter{log.logger(), handler, registry};
-};
+class generic_frames : public converter_fixture<generic_request_converter>,
+                       public ::testing::WithParamInterface<frame_case> {};
 
 TEST_P(generic_frames, convert_or_fail_whole) {
     const auto& c = GetParam();
-    const auto convert = [&] { converter.convert(libs::core::timestamp(1700000000123), c.payload); };
-    if (!c.error.empty())
-        EXPECT_THAT(convert, ThrowsMessage<libs::core::exception>(HasSubstr(c.error)));
-    else
-        convert();
-    std::vector<std::string> published;
-    for (const auto& document : handler.documents)
-        published.push_back(document.topic + " " + document.text);
-    EXPECT_EQ(published, c.published);
-    // The one line expected, at its priority, or none.
-    EXPECT_EQ(log.all().size(), c.logged.text.empty() ? 0u : 1u);
-    EXPECT_EQ(log.lines(c.logged.priority).size(), log.all().size());
-    EXPECT_THAT(log.lines(c.logged.priority), ::testing::Each(HasSubstr(c.logged.text)));
+    expect_outcome([&] { converter.convert(libs::core::timestamp(1700000000123), c.payload); }, c.error);
+    EXPECT_EQ(handler.published(), c.published);
+    expect_logged(c.logged);
 }
 
 // x 1, y -2, z 300, sublocation 245, merit 200, three unread bytes, flags A4.

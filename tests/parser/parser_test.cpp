@@ -1,11 +1,10 @@
 // Gateway frames cut into the time stamp and the data section, or refused with
 // the parser's own text.
 
-#include "support/capturing_system_log.hpp"
-
 #include "gateway_message_parser.hpp"
 
 #include <core/exception.hpp>
+#include <core/logger.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,7 +23,7 @@ struct frame_case {
 
 class gateway_frames : public ::testing::TestWithParam<frame_case> {
 protected:
-    libs::core::logger m_logger{"tarnwick", "test", std::make_shared<capturing_system_log>()};
+    libs::core::logger m_logger{"tarnwick", "test", libs::core::system_log::create_silent()};
     gateway_message_parser m_parser{m_logger};
 };
 

@@ -1,16 +1,18 @@
 #pragma once
 
 // Shared by the converter tests: a handler that keeps what the converters send,
-// a root logger whose system-log lines are kept, and a parameter registry built
-// from JSON text.
+// a root logger whose system-log lines are kept, a parameter registry built from
+// JSON text, and a converter built on all three.
 
 #include "parameter_config/config.hpp"
 #include "processed_messages_handler.hpp"
 #include "support/capturing_system_log.hpp"
 
+#include <core/exception.hpp>
 #include <core/json.hpp>
 #include <core/logger.hpp>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -32,10 +34,11 @@ public:
         documents.push_back({std::string(topic), document, libs::core::json::to_string(document)});
     }
 
-    std::vector<std::string> topics() const {
+    // Each document sent as its topic, a blank and its compact text.
+    std::vector<std::string> published() const {
         std::vector<std::string> result;
         for (const auto& d : documents)
-            result.push_back(d.topic);
+            result.push_back(d.topic + " " + d.text);
         return result;
     }
 
@@ -83,5 +86,34 @@ inline parameters::config make_registry(libs::core::logger& logger) {
     ]})");
     return parameters::config(logger, stream);
 }
+
+// A converter of the type given, on the registry above, whose output and log lines are kept.
+template <typename Converter>
+class converter_fixture : public ::testing::Test {
+protected:
+    // Runs `convert`, which must raise an exception whose text holds `error`, or return when
+    // `error` is empty.
+    template <typename F>
+    static void expect_outcome(F&& convert, const std::string& error) {
+        if (error.empty())
+            return convert();
+        EXPECT_THAT(convert, ::testing::ThrowsMessage<libs::core::exception>(::testing::HasSubstr(error)));
+    }
+
+    // The one line expected, at its priority with its text in it, or none when it has no text.
+    void expect_logged(const log_line& expected = {}) const {
+        const auto lines = log.all();
+        EXPECT_EQ(lines.size(), expected.text.empty() ? 0u : 1u);
+        for (const auto& line : lines) {
+            EXPECT_EQ(line.priority, expected.priority) << line.text;
+            EXPECT_THAT(line.text, ::testing::HasSubstr(expected.text));
+        }
+    }
+
+    test_logger log;
+    parameters::config registry = make_registry(log.logger());
+    recording_handler handler;
+    Converter converter{log.logger(), handler, registry};
+};
 
 }  // namespace orx::test

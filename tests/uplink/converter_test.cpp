@@ -6,21 +6,10 @@
 #include "converter_utils.hpp"
 #include "support/converters.hpp"
 
-#include <core/exception.hpp>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 namespace orx::test {
 namespace {
 
-class dispatch : public ::testing::Test {
-protected:
-    test_logger log;
-    parameters::config registry = make_registry(log.logger());
-    recording_handler handler;
-    converter m_converter{log.logger(), handler, registry};
-};
+using dispatch = converter_fixture<converter>;
 
 struct payload_case {
     const char* name;
@@ -36,15 +25,13 @@ TEST_P(payloads, give_their_documents_in_order) {
     // Time stamp 1700000000 s and 123 ms.
     const std::string frame = "00066553F100007B" + to_hex(c.payload.size() / 2, 4) + c.payload;
     if (c.raises)
-        EXPECT_THROW(m_converter.convert(binary_message{frame}), libs::core::exception);
+        EXPECT_THROW(converter.convert(binary_message{frame}), libs::core::exception);
     else
-        m_converter.convert(binary_message{frame});
-    std::vector<std::string> published;
-    for (const auto& d : handler.documents) {
-        std::string text = d.topic + " " + d.text;
-        const auto at = text.find(c.payload);  // the obsolete form quotes the payload whole
-        published.push_back(at == std::string::npos ? text : text.replace(at, c.payload.size(), "*"));
-    }
+        converter.convert(binary_message{frame});
+    auto published = handler.published();
+    for (auto& text : published)  // the obsolete form quotes the payload whole
+        if (const auto at = text.find(c.payload); at != std::string::npos)
+            text.replace(at, c.payload.size(), "*");
     EXPECT_EQ(published, c.published);
 }
 
@@ -106,11 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(dispatch, requests_need_a_mac_of_12_characters_and_take_the_next_number) {
     for (const char* mac : {"", R"(,"mac":"001122aabbc")", R"(,"mac":"001122aabbccd")", R"(,"mac":112233445566)"})
-        m_converter.convert(parse(std::string(R"({"message":{"reboot":{}})") + mac + "}"));
-    EXPECT_TRUE(log.all().empty());
-    EXPECT_THROW(m_converter.convert(Json::Value(Json::arrayValue)), Json::LogicError);
+        converter.convert(parse(std::string(R"({"message":{"reboot":{}})") + mac + "}"));
+    expect_logged();
+    EXPECT_THROW(converter.convert(Json::Value(Json::arrayValue)), Json::LogicError);
     for (int i = 0; i < 257; ++i)
-        m_converter.convert(parse(R"({"mac":"001122aabbcc","message":{"reboot":{}}})"));
+        converter.convert(parse(R"({"mac":"001122aabbcc","message":{"reboot":{}}})"));
     ASSERT_EQ(handler.messages.size(), 257u);
     for (const auto i : {0, 1, 255, 256})
         EXPECT_EQ(handler.messages[i].substr(0, 6), "080E" + to_hex(i, 2)) << i;

@@ -14,8 +14,18 @@ public:
     void close() override { ::closelog(); }
 };
 
+class silent_system_log final : public system_log {
+public:
+    void open(const char*, int, int) override {}
+    void set_mask(int) override {}
+    void write(int, const std::string&) override {}
+    void close() override {}
+};
+
 }  // namespace
 
 system_log::ptr system_log::create_default() { return std::make_shared<syslog_system_log>(); }
+
+system_log::ptr system_log::create_silent() { return std::make_shared<silent_system_log>(); }
 
 }  // namespace orx::libs::core

@@ -17,6 +17,9 @@ public:
     virtual void close() = 0;
 
     static ptr create_default();
+    // Drops every line: for benchmarks and fuzz targets, whose millions of lines
+    // would measure the log and fill the machine's.
+    static ptr create_silent();
 };
 
 }  // namespace orx::libs::core
