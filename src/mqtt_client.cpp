@@ -1,6 +1,7 @@
 #include "mqtt_client.hpp"
 
 #include <core/exception.hpp>
+#include <core/scope_guard.hpp>
 
 #include <boost/asio/post.hpp>
 
@@ -99,7 +100,10 @@ boost::optional<int> mqtt_client::publish(const std::string& topic, boost::strin
         mosquitto_publish(m_mosquitto, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos, retain);
     if (code != MOSQ_ERR_SUCCESS && code != MOSQ_ERR_NO_CONN && code != MOSQ_ERR_CONN_LOST && code != MOSQ_ERR_ERRNO)
         check(code, "publish");
-    after_call(MOSQ_ERR_SUCCESS);
+    // A QoS 0 message written at once is reported at once: the caller learns
+    // its id before that report.
+    deliver_later();
+    watch(false);
     // A write that found the connection broken still leaves a QoS 1 message with
     // libmosquitto, which sends it again on the next connection.
     if (code != MOSQ_ERR_SUCCESS && qos == 0)
@@ -111,7 +115,8 @@ void mqtt_client::subscribe(const std::string& topic, int qos) {
     if (!m_connected)
         return;
     mosquitto_subscribe(m_mosquitto, nullptr, topic.c_str(), qos);
-    after_call(MOSQ_ERR_SUCCESS);
+    deliver_later();
+    watch(false);
 }
 
 void mqtt_client::run_until(const std::function<bool()>& done, std::chrono::milliseconds bound) {
@@ -192,8 +197,26 @@ void mqtt_client::after_call(int code, bool probe) {
     watch(probe);
 }
 
+void mqtt_client::deliver_later() {
+    if (m_events.empty() || m_delivery_posted)
+        return;
+    m_delivery_posted = true;
+    boost::asio::post(m_io_context, [this, alive = std::weak_ptr<char>(m_alive)] {
+        if (alive.expired())
+            return;
+        m_delivery_posted = false;
+        after_call(MOSQ_ERR_SUCCESS);
+    });
+}
+
 void mqtt_client::deliver() {
-    // Handlers may publish, which may report more: taken in batches until none is left.
+    // Handlers may publish, which may report more (at QoS 0 a publication is
+    // reported as soon as it is written): those wait for this loop rather than
+    // nest a delivery per message.
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    const auto done = libs::core::execute_on_scope_exit([this]() noexcept { m_delivering = false; });
     while (!m_events.empty()) {
         std::vector<event> batch;
         batch.swap(m_events);

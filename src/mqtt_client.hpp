@@ -83,6 +83,7 @@ private:
     // already, after a read or write that may have stopped before it was drained.
     void after_call(int code, bool probe = false);
     void deliver();
+    void deliver_later();
     void watch(bool probe);
     void forget_socket();
     void on_ready(bool write, unsigned generation, const boost::system::error_code& error);
@@ -98,7 +99,7 @@ private:
     int m_fd = -1;
     unsigned m_generation = 0;  // of the socket watched; stale completions are passed over
     bool m_read_waiting = false, m_write_waiting = false;
-    bool m_connected = false, m_attempted = false;
+    bool m_connected = false, m_attempted = false, m_delivering = false, m_delivery_posted = false;
     std::string m_refusal;   // the broker's answer to the last CONNECT, when it refused
     std::string m_last_error;  // libmosquitto's last error log line (TLS failures say why there)
     std::vector<event> m_events;

@@ -19,10 +19,13 @@ constexpr std::chrono::seconds drop_warning_interval{10};
 constexpr std::chrono::milliseconds disconnect_bound{1000};
 
 mqtt_client::settings client_settings(const config::mqtt_group& group) {
+    // The start refuses what -t names, all of it at once.
+    std::string problems;
+    for (const auto& problem : mqtt_problems(group))
+        problems += (problems.empty() ? "" : "\n") + problem;
+    if (!problems.empty())
+        throw libs::core::exception(problems, CORE_CURRENT_LOCATION);
     const auto address = parse_broker_url(group.broker);
-    if (!address)
-        throw libs::core::exception("mqtt.broker: \"" + group.broker + "\" is not a broker URL",
-                                    CORE_CURRENT_LOCATION);
     mqtt_client::settings settings;
     settings.address = *address;
     settings.client_id = group.client_id;

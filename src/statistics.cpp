@@ -103,7 +103,9 @@ std::string statistics::prometheus_text(clock::time_point now) const {
                 m_mqtt->published);
         gauge("tarnwick_mqtt_queued", "Messages held for the MQTT broker: waiting, or sent and not yet acknowledged.",
               m_mqtt->queued);
-        counter("tarnwick_mqtt_dropped_total", "Messages dropped for the MQTT broker: the oldest beyond the queue limit.",
+        counter("tarnwick_mqtt_dropped_total",
+                "Messages dropped for the MQTT broker: the oldest beyond the queue limit, at QoS 0 also those "
+                "unwritten when a connection broke.",
                 m_mqtt->dropped);
         counter("tarnwick_mqtt_requests_received_total", "Requests received over MQTT.", m_mqtt->requests);
         counter("tarnwick_mqtt_reconnects_total", "Connections to the MQTT broker made again after one was lost.",

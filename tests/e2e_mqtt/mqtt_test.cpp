@@ -121,6 +121,22 @@ TEST(e2e_mqtt, back_end_with_a_persistent_session_misses_nothing_while_away) {
     EXPECT_EQ(received, expected);
 }
 
+// Far more messages than are handed to libmosquitto at a time, at either QoS.
+TEST(e2e_mqtt, a_burst_arrives_whole_and_in_order_at_each_qos) {
+    for (const std::string qos : {"0", "1"}) {
+        mqtt_broker broker;
+        mqtt_back_end back_end(broker, "back-end", {node_topic + "event"});
+        service s([&](service_configuration& c) { c.mqtt = mqtt_group(broker.url(), R"(, "qos": )" + qos); });
+        ASSERT_TRUE(s.wait_until_converting());
+        ASSERT_TRUE(convert(s, 10000, 10499));
+        ASSERT_TRUE(back_end.received(".499Z")) << "QoS " << qos;
+        std::vector<std::string> expected;
+        for (uint64_t stamp = 10000; stamp <= 10499; ++stamp)
+            expected.push_back(as_mqtt(event_at(stamp)));
+        EXPECT_EQ(converted(back_end), expected) << "QoS " << qos;
+    }
+}
+
 TEST(e2e_mqtt, broker_restart_delivers_the_queue_in_order_and_counts_what_it_dropped) {
     mqtt_broker broker;
     mqtt_back_end back_end(broker, "back-end", {node_topic + "event"});
@@ -221,12 +237,14 @@ TEST(e2e_mqtt, check_names_every_problem_of_the_group) {
           "mqtt.key_file: " + open + " is open to group or others", "mqtt.ca_file: " + files.file("missing")}},
         {R"({"broker": "mqtt://127.0.0.1", "ca_file": ")" + open + R"("})",
          {"mqtt.broker: TLS files given for the plain broker"}}};
-    for (const auto& [group, problems] : cases) {
-        service s([&](service_configuration& c) { c.mqtt = group; }, true, {"-t", "-c", "@"});
-        ASSERT_EQ(s.process->wait(), 1) << group;
-        for (const auto& problem : problems)
-            EXPECT_THAT(s.process->error_output(), HasSubstr(problem));
-    }
+    // The check names them, and the start is refused for them.
+    for (const auto& [group, problems] : cases)
+        for (const std::string flags : {"-tc", "-c"}) {
+            service s([&](service_configuration& c) { c.mqtt = group; }, true, {flags, "@"});
+            ASSERT_EQ(s.process->wait(), 1) << flags << " " << group;
+            for (const auto& problem : problems)
+                EXPECT_THAT(s.process->error_output(), HasSubstr(problem)) << flags;
+        }
 }
 
 }  // namespace
