@@ -49,8 +49,9 @@ application::application(libs::core::events_loop& events_loop, const config& con
     m_security = std::make_unique<channel_security>(m_events_loop, m_config, m_logger,
                                                     [this] { m_statistics.on_connection_refused(); });
     if (m_config.mqtt)
-        m_mqtt = std::make_unique<mqtt_link>(m_events_loop, *m_config.mqtt, m_logger, m_statistics,
-                                             [this](boost::string_view request) { handle_request(request, "mqtt_input"); });
+        m_mqtt = std::make_unique<mqtt_link>(
+            m_events_loop, *m_config.mqtt, m_logger, m_statistics,
+            [this](boost::string_view request) { handle_request(request, "mqtt_input"); });
     const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
     // Such an endpoint is still retried below with the others; this line says why
     // those retries cannot succeed.
@@ -283,7 +284,8 @@ void application::on_message(boost::string_view topic, const Json::Value& docume
         const boost::string_view rendered(m_output_buffer);
         const char* mac_begin = nullptr;
         const char* mac_end = nullptr;
-        const auto* mac = document.find("mac", "mac" + 3);
+        static constexpr char mac_key[] = "mac";
+        const auto* mac = document.find(mac_key, mac_key + 3);
         if (!mac || !mac->getString(&mac_begin, &mac_end))
             mac_begin = mac_end = nullptr;
         m_mqtt->publish_document(topic, boost::string_view(mac_begin, static_cast<std::size_t>(mac_end - mac_begin)),

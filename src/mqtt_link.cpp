@@ -11,7 +11,9 @@ namespace orx {
 namespace {
 
 // Messages handed to libmosquitto and not yet acknowledged; the rest waits in
-// the link's own queue, where the limit and the drops are counted.
+// the link's own queue, where the limit and the drops are counted. libmosquitto
+// looks each acknowledgement up in a list of these: a larger window costs more
+// than it gains.
 constexpr std::size_t max_in_flight = 100;
 constexpr std::chrono::seconds max_backoff{30};
 constexpr std::chrono::seconds drop_warning_interval{10};
