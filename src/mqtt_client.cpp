@@ -189,8 +189,13 @@ std::string mqtt_client::failure_reason(int code) {
 }
 
 void mqtt_client::after_call(int code, bool probe) {
+    const bool closed = m_fd >= 0 && mosquitto_socket(m_mosquitto) < 0;
+    // The socket libmosquitto closed leaves the loop before anything else runs,
+    // while its number cannot have been given to another file of this thread.
+    if (closed)
+        forget_socket();
     // A TLS handshake that fails closes the socket without a disconnect callback.
-    if (code != MOSQ_ERR_SUCCESS && m_fd >= 0 && mosquitto_socket(m_mosquitto) < 0 &&
+    if (code != MOSQ_ERR_SUCCESS && closed &&
         std::none_of(m_events.begin(), m_events.end(), [](const event& e) { return e.what == event::DISCONNECTED; }))
         m_events.push_back({event::DISCONNECTED, 0, failure_reason(code), {}});
     deliver();
