@@ -31,10 +31,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_STRIP_FILES ON)
 find_program(TARNWICK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TARNWICK_DPKG_SHLIBDEPS)
-  # Every shared library the programs load, libzmq5 and libjsoncpp25 among them.
+  # Every shared library the programs load, libzmq5, libjsoncpp25 and libmosquitto1 among them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libzmq5, libjsoncpp25, libsystemd0, libstdc++6, libc6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libzmq5, libjsoncpp25, libmosquitto1, libsystemd0, libstdc++6, libc6")
 endif()
 # The maintainer script creates the service's system user with adduser; the
 # computed library dependencies are added to this list.

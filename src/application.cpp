@@ -47,6 +47,10 @@ application::application(libs::core::events_loop& events_loop, const config& con
     m_converter = std::make_unique<converter>(m_logger, *this, *m_parameter_config);
     m_security = std::make_unique<channel_security>(m_events_loop, m_config, m_logger,
                                                     [this] { m_statistics.on_connection_refused(); });
+    if (m_config.mqtt)
+        m_mqtt = std::make_unique<mqtt_link>(
+            m_events_loop, *m_config.mqtt, m_logger, m_statistics,
+            [this](boost::string_view request) { handle_request(request, "mqtt_input"); });
     const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
     // Such an endpoint is still retried below with the others; this line says why
     // those retries cannot succeed.
@@ -65,6 +69,7 @@ application::application(libs::core::events_loop& events_loop, const config& con
 }
 
 application::~application() {
+    m_mqtt.reset();
     // The last counts reach the textfile too: a stop between two periodic
     // writes would lose them otherwise.
     if (m_textfile_timer)
@@ -219,15 +224,16 @@ void application::on_raw_input(zmq::message& message) {
     counting_failures([&] { m_converter->convert(binary_message{hex}); });
 }
 
-void application::on_json_input(zmq::message& message) {
-    const auto text = message.string_view();
+void application::on_json_input(zmq::message& message) { handle_request(message.string_view(), "json_input"); }
+
+void application::handle_request(boost::string_view text, const char* source) {
     m_statistics.on_request_received();
     if (text.size() > max_request_text) {
         m_statistics.on_json_parse_failed();
-        m_logger.error("json_input: request of %1% bytes dropped, longer than %2%") % text.size() % max_request_text;
+        m_logger.error("%1%: request of %2% bytes dropped, longer than %3%") % source % text.size() % max_request_text;
         return;
     }
-    m_logger.debug("json_input: %1%") % libs::core::excerpt(text);
+    m_logger.debug("%1%: %2%") % source % libs::core::excerpt(text);
     auto parsed = libs::core::json::try_parse(text);
     if (!parsed.ok) {
         m_statistics.on_json_parse_failed();
@@ -255,6 +261,8 @@ void application::on_message(const binary_message& message) {
         m_statistics.on_tmp_output_dropped();
         warn_tmp_output_dropped();
     }
+    if (m_mqtt)
+        m_mqtt->publish_downlink(message.m_hex);
 }
 
 void application::warn_tmp_output_dropped() {
@@ -275,6 +283,18 @@ void application::on_message(boost::string_view topic, const Json::Value& docume
     libs::core::json::append_to_string(document, m_output_buffer);
     m_zmq_json_output->send(zmq::message(boost::string_view(m_output_buffer)));
     m_statistics.on_document_published(topic);
+    if (m_mqtt) {
+        // The same bytes as on the JSON output, after "~<topic> ".
+        const boost::string_view rendered(m_output_buffer);
+        const char* mac_begin = nullptr;
+        const char* mac_end = nullptr;
+        static constexpr char mac_key[] = "mac";
+        const auto* mac = document.find(mac_key, mac_key + 3);
+        if (!mac || !mac->getString(&mac_begin, &mac_end))
+            mac_begin = mac_end = nullptr;
+        m_mqtt->publish_document(topic, boost::string_view(mac_begin, static_cast<std::size_t>(mac_end - mac_begin)),
+                                 rendered.substr(topic.size() + 2));
+    }
 }
 
 void application::report_statistics() {

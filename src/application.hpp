@@ -4,6 +4,7 @@
 #include "channel_security.hpp"
 #include "config.hpp"
 #include "converter.hpp"
+#include "mqtt_link.hpp"
 #include "parameter_config/config.hpp"
 #include "processed_messages_handler.hpp"
 #include "statistics.hpp"
@@ -52,6 +53,8 @@ private:
     void on_binary_input(libs::core::zmq::message& message);
     void on_raw_input(libs::core::zmq::message& message);
     void on_json_input(libs::core::zmq::message& message);
+    // A request from the JSON input or the MQTT link; `source` names it in the log.
+    void handle_request(boost::string_view text, const char* source);
     void warn_tmp_output_dropped();
     void report_statistics();
     void write_statistics_textfile();
@@ -76,6 +79,9 @@ private:
     std::unique_ptr<parameters::config> m_parameter_config;
     // Before every channel, which it configures, and released after them.
     std::unique_ptr<channel_security> m_security;
+    // Beside the channels when configured; stopped before them, so that its
+    // flush at stop is counted in the last statistics.
+    std::unique_ptr<mqtt_link> m_mqtt;
 
     statistics m_statistics;
     bool m_tmp_output_warned_once = false;

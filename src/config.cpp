@@ -45,6 +45,53 @@ result<boost::optional<config::security_group>> optional_security(const document
     return boost::optional<config::security_group>(group);
 }
 
+// An integer of the "mqtt" group within [low, high], or its default when left out.
+result<int> mqtt_integer(const libs::config::dictionary& group, const std::string& key, int fallback, int low,
+                         int high) {
+    const auto member = group.get_value(key);
+    if (!member)
+        return fallback;
+    boost::optional<int> number;
+    try {
+        number = member->as_int();
+    } catch (const std::exception&) {
+        // Beyond 32 bits: out of range like any other number too large.
+    }
+    if (!number || *number < low || *number > high)
+        return libs::config::error_reason{"Can not find field <int " + std::to_string(low) + ".." +
+                                          std::to_string(high) + ">: mqtt." + key};
+    return *number;
+}
+
+// The whole group or nothing; a group given must name its broker.
+result<boost::optional<config::mqtt_group>> optional_mqtt(const document& doc) {
+    const auto given = doc.get_root().get_value("mqtt");
+    if (!given)
+        return boost::optional<config::mqtt_group>();
+    config::mqtt_group group;
+    const auto text = [&](const std::string& key, const std::string& fallback) {
+        const auto found = optional_string(doc, "mqtt", key);
+        return found.ok() ? result<std::string>(found.value().value_or(fallback))
+                          : result<std::string>(libs::config::error_reason{found.reason()});
+    };
+    const auto object = given->as_object();
+    const auto numbers = object ? mqtt_integer(*object, "qos", group.qos, 0, 1) +
+                                      mqtt_integer(*object, "queue_limit", group.queue_limit, 1, 100000000)
+                                : result<std::tuple<int, int>>(std::make_tuple(group.qos, group.queue_limit));
+    const auto all = doc.get_by_path<std::string>({"mqtt", "broker"}) + text("client_id", group.client_id) +
+                     text("topic_prefix", group.topic_prefix) + numbers +
+                     optional_string(doc, "mqtt", "username") + optional_string(doc, "mqtt", "password_file") +
+                     optional_string(doc, "mqtt", "ca_file") + optional_string(doc, "mqtt", "cert_file") +
+                     optional_string(doc, "mqtt", "key_file");
+    if (!all.ok())
+        return libs::config::error_reason{all.reason()};
+    std::tuple<int, int> qos_and_limit;
+    std::tie(group.broker, group.client_id, group.topic_prefix, qos_and_limit, group.username, group.password_file,
+             group.ca_file, group.cert_file, group.key_file) = all.value();
+    std::tie(group.qos, group.queue_limit) = qos_and_limit;
+    return boost::optional<config::mqtt_group>(group);
+}
+
 }  // namespace
 
 config::config(std::istream& stream) {
@@ -62,13 +109,14 @@ config::config(std::istream& stream) {
                      + doc->get_by_path<std::string>({"json", "output"})
                      + doc->get_by_path<std::string>({"parameters", "config_file"})
                      + optional_string(*doc, "statistics", "textfile")
-                     + optional_security(*doc);
+                     + optional_security(*doc)
+                     + optional_mqtt(*doc);
     if (!all.ok())
         throw libs::core::exception("Config file is invalid: " + all.reason(), CORE_CURRENT_LOCATION);
 
     std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
              binary.output, binary.tmp_output, json.input, json.output, parameters.config_file,
-             statistics.textfile, security) = all.value();
+             statistics.textfile, security, mqtt) = all.value();
 }
 
 std::string read_config_text(const std::string& path) {

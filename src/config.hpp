@@ -10,7 +10,7 @@ namespace orx {
 
 // The service configuration, read once at start-up and never changed afterwards.
 // Every key of the four required groups must be present with its exact JSON type;
-// the "statistics" and "security" groups are optional.
+// the "statistics", "security" and "mqtt" groups are optional.
 struct config {
     struct system_group {
         std::string pidfile_path;
@@ -41,6 +41,20 @@ struct config {
         boost::optional<std::string> server_public_key_file;
     };
 
+    // The MQTT link beside the ZeroMQ channels; "broker" is required once the group is given.
+    struct mqtt_group {
+        std::string broker;  // mqtt://host:port or mqtts://host:port
+        std::string client_id = "tarnwick";
+        std::string topic_prefix = "tarnwick";
+        int qos = 1;                // 0 or 1
+        int queue_limit = 100000;   // messages held while the broker cannot be reached
+        boost::optional<std::string> username;
+        boost::optional<std::string> password_file;
+        boost::optional<std::string> ca_file;
+        boost::optional<std::string> cert_file;
+        boost::optional<std::string> key_file;
+    };
+
     // Throws std::runtime_error for a text that is not JSON and
     // orx::libs::core::exception, listing every missing or mistyped key, otherwise.
     explicit config(std::istream& stream);
@@ -51,6 +65,7 @@ struct config {
     parameters_group parameters;
     statistics_group statistics;
     boost::optional<security_group> security;  // plain channels when left out
+    boost::optional<mqtt_group> mqtt;          // no MQTT link when left out
 };
 
 // The largest configuration file read; real ones hold about a KiB.

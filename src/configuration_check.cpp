@@ -3,6 +3,7 @@
 #include "channel_security.hpp"
 #include "config.hpp"
 #include "endpoint_check.hpp"
+#include "mqtt_check.hpp"
 #include "parameter_config/config.hpp"
 
 #include <config_parser/config.hpp>
@@ -46,6 +47,10 @@ configuration_report check_configuration(const std::string& file_name, libs::cor
         if (configuration.security) {
             const auto files = security_problems(*configuration.security);
             problems.insert(problems.end(), files.begin(), files.end());
+        }
+        if (configuration.mqtt) {
+            const auto mqtt = mqtt_problems(*configuration.mqtt);
+            problems.insert(problems.end(), mqtt.begin(), mqtt.end());
         }
     } catch (...) {
         problems.push_back(libs::core::exception_to_string());

@@ -71,6 +71,10 @@ std::string statistics::summary() const {
     }
     line << ", downlink messages sent " << m_downlink_sent << ", conversion failures " << m_conversion_failures
          << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped << ", connections refused " << m_connections_refused;
+    if (m_mqtt)
+        line << ", mqtt " << (m_mqtt->connected ? "connected" : "disconnected") << " (published "
+             << m_mqtt->published << ", queued " << m_mqtt->queued << ", dropped " << m_mqtt->dropped
+             << ", requests " << m_mqtt->requests << ", reconnects " << m_mqtt->reconnects << ')';
     return line.str();
 }
 
@@ -108,6 +112,24 @@ std::string statistics::prometheus_text(clock::time_point now) const {
             m_tmp_output_dropped);
     counter("tarnwick_connections_refused_total", "Connections to CURVE channels refused or ended before their handshake completed.",
             m_connections_refused);
+    auto gauge = [&text](const char* name, const char* help, uint64_t value) {
+        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " gauge\n" << name << ' ' << value << '\n';
+    };
+    if (m_mqtt) {
+        gauge("tarnwick_mqtt_connected", "1 while the MQTT link is connected to its broker, else 0.",
+              m_mqtt->connected ? 1 : 0);
+        counter("tarnwick_mqtt_published_total", "Messages the MQTT broker took (acknowledged at QoS 1).",
+                m_mqtt->published);
+        gauge("tarnwick_mqtt_queued", "Messages held for the MQTT broker: waiting, or sent and not yet acknowledged.",
+              m_mqtt->queued);
+        counter("tarnwick_mqtt_dropped_total",
+                "Messages dropped for the MQTT broker: the oldest beyond the queue limit, at QoS 0 also those "
+                "unwritten when a connection broke.",
+                m_mqtt->dropped);
+        counter("tarnwick_mqtt_requests_received_total", "Requests received over MQTT.", m_mqtt->requests);
+        counter("tarnwick_mqtt_reconnects_total", "Connections to the MQTT broker made again after one was lost.",
+                m_mqtt->reconnects);
+    }
     // A gauge an alert can compare with a bound: before the first arrival it grows
     // from the start, so an input that never saw traffic alerts too.
     auto quiet = [&](const char* name, const char* help, const std::optional<clock::time_point>& last) {

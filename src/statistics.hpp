@@ -31,6 +31,18 @@ public:
     void on_tmp_output_dropped() { ++m_tmp_output_dropped; }
     void on_connection_refused() { ++m_connections_refused; }
 
+    // The MQTT link's counts; they appear in the line and the file once enabled.
+    struct mqtt_counts {
+        bool connected = false;
+        uint64_t published = 0;  // acknowledged by the broker (QoS 1) or written to it (QoS 0)
+        uint64_t queued = 0;     // held for the broker now: waiting, or sent and not yet acknowledged
+        uint64_t dropped = 0;
+        uint64_t requests = 0;
+        uint64_t reconnects = 0;
+    };
+    void enable_mqtt() { m_mqtt.emplace(); }
+    mqtt_counts& mqtt() { return *m_mqtt; }
+
     uint64_t frames_received() const { return m_frames_received; }
     uint64_t documents_published() const;
     uint64_t downlink_sent() const { return m_downlink_sent; }
@@ -58,6 +70,7 @@ private:
     uint64_t m_json_parse_failures = 0;
     uint64_t m_tmp_output_dropped = 0;
     uint64_t m_connections_refused = 0;
+    std::optional<mqtt_counts> m_mqtt;
 };
 
 // Replaces the file's content in one step (a temporary file beside it, then a

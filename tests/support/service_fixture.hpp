@@ -61,6 +61,7 @@ struct service_configuration {
                                             R"(/authorized", "server_public_key_file": ")" + folder +
                                             R"(/collector.key"})"
                                       : "")
+                            << (mqtt.empty() ? "" : R"(, "mqtt": )" + mqtt)
                             << (statistics_textfile.empty() ? "}" : R"(, "statistics": {"textfile": ")" +
                                                                         statistics_textfile + R"("}})");
     }
@@ -100,6 +101,7 @@ struct service_configuration {
         json_output, parameters, path;
     std::string folder;               // the service's folder, for files a test writes there
     std::string statistics_textfile;  // left out when empty
+    std::string mqtt;                 // the "mqtt" group's JSON object; left out when empty
     // The key pairs of a service whose channels use CURVE, of the client its peers stand for and
     // of the collectors of its raw output and debug log; plain channels without.
     struct curve_keys { curve_key_pair service, client, collector; };
