@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -59,13 +60,22 @@ TEST(e2e_security, only_authorized_keys_pass_and_every_refusal_is_counted_and_lo
               warnings.size());
 }
 
-// A TCP connection to the channel's port that sends `payload`, then hangs up or waits until the
-// service closes it; false when it is still open after the bound.
-bool closed_by_service(const std::string& endpoint, const std::string& payload, bool hang_up) {
+// A TCP connection to the port of a channel on 127.0.0.1; -1 when it fails.
+int connect_tcp(const std::string& endpoint) {
     sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(std::stoi(endpoint.substr(endpoint.rfind(':') + 1)))),
                         {htonl(INADDR_LOOPBACK)}, {}};
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    bool closed = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+// A TCP connection to the channel's port that sends `payload`, then hangs up or waits until the
+// service closes it; false when it is still open after the bound.
+bool closed_by_service(const std::string& endpoint, const std::string& payload, bool hang_up) {
+    const int fd = connect_tcp(endpoint);
+    bool closed = fd >= 0 &&
                   ::send(fd, payload.data(), payload.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(payload.size());
     for (char greeting[64]; closed && !hang_up;) {
         pollfd readable{fd, POLLIN, 0};
@@ -116,6 +126,31 @@ TEST(e2e_security, anything_but_a_handshake_is_refused_closed_and_counted) {
     ASSERT_EQ(s.process->wait(), 0);
     EXPECT_EQ(number_after(read_file(s.config.statistics_textfile), "\ntarnwick_connections_refused_total "),
               std::size(peers));
+}
+
+// A peer that holds ten idle connections more than the service has descriptors left (70 in all):
+// the failed accepts are warned about, and since each connection is closed after the handshake interval, an
+// authorized client that connects meanwhile is served.
+TEST(e2e_security, a_peer_holding_every_descriptor_is_warned_about_and_outlasted) {
+    service s([](service_configuration& c) { c.use_curve(); }, true, {"-c", "@"}, false);
+    s.process = std::make_unique<child_process>(
+        "/bin/sh", std::vector<std::string>{"-c", "ulimit -n 70 && exec \"$0\" -c \"$1\"", program("tarnwick"),
+                                            s.config.path}, s.dir.path());
+    ASSERT_TRUE(s.wait_until_converting());
+    const auto open = std::distance(
+        std::filesystem::directory_iterator("/proc/" + std::to_string(s.process->pid()) + "/fd"), {});
+    std::vector<int> held;
+    for (auto i = open; i < 70 + 10; ++i)
+        held.push_back(connect_tcp(s.config.binary_input));
+    EXPECT_TRUE(s.logged("cannot accept connections on " + s.config.binary_input + ": Too many open files"));
+    zmq::socket_t late(s.context, zmq::socket_type::push);
+    late.set(zmq::sockopt::linger, 0);
+    set_curve(late, s.config.curve->client, &s.config.curve->service.public_key);
+    late.connect(s.config.binary_input);
+    send(late, {frames::heartbeat});
+    EXPECT_EQ(next(s.documents, std::chrono::seconds(20)), frames::heartbeat_obsolete);
+    for (const int fd : held)
+        ::close(fd);
 }
 
 TEST(e2e_security, secret_key_open_to_the_group_fails_check_and_start) {
