@@ -7,6 +7,8 @@
 #include <core/logger.hpp>
 #include <core/system_log.hpp>
 
+#include "allocation_counter.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <sstream>
@@ -71,6 +73,8 @@ const std::string parameter_report =
 void uplink_frames(benchmark::State& state, const std::string& payload) {
     service s;
     const libs::core::timestamp time(1700000000123);
+    s.converter.convert(time, payload);  // documents kept from frame to frame are made
+    const allocations_per_item allocations(state);
     for (auto _ : state)
         s.converter.convert(time, payload);
     state.SetItemsProcessed(state.iterations());
@@ -85,6 +89,7 @@ void param_set_requests(benchmark::State& state) {
         "report_period":3600,"tx_power":-10,"channel":11,"serial":12345678,"offset":-100}}})")
                              .result;
     uint8_t sequence_number = 0;
+    const allocations_per_item allocations(state);
     for (auto _ : state)
         s.converter.convert(request, sequence_number);
     state.SetItemsProcessed(state.iterations());

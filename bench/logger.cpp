@@ -1,6 +1,7 @@
 // The per-frame debug line ("binary_input: %1%" with the frame's text): what it
 // costs while nobody could receive it, with the debug socket connected but no
-// peer (the service's state when no one listens), and with a peer taking lines.
+// peer (the service's state when no one listens: the line is not even formatted),
+// and with a peer taking lines.
 
 #include <core/logger.hpp>
 
@@ -9,7 +10,9 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -45,6 +48,10 @@ void debug_line_connected_to_a_peer(benchmark::State& state) {
     peer.bind(address);
     orx::libs::core::logger logger("tarnwick", "bench", orx::libs::core::system_log::create_silent());
     logger.connect(address);
+    // Measured once the logger sees the peer: until then debug lines are not formatted.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!logger.is_enabled(orx::libs::core::component_logger::DEBUG) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
     log_frames(state, logger);
     zmq::message_t line;
     while (peer.recv(line, zmq::recv_flags::dontwait)) {

@@ -20,13 +20,13 @@ void announce_converter::convert(libs::core::timestamp ts, const boost::string_v
     if (payload.size() < bytes(47u) || !payload.starts_with("010F"))
         return;
 
-    json data;
+    json& data = set_node_event(m_document, ts, "announce", payload);
     data[sublocation_id_key] = read_field<uint8_t>(payload, 6);
     data[x_key] = read_field<int32_t>(payload, 27);
     data[y_key] = read_field<int32_t>(payload, 31);
     data[z_key] = read_field<int16_t>(payload, 37);
 
-    m_processed_messages.on_message("event", node_event(ts, "announce", payload, std::move(data)));
+    m_processed_messages.on_message("event", m_document);
 }
 
 }  // namespace orx

@@ -16,14 +16,15 @@ converter::converter(libs::core::logger& logger, processed_messages_handler& pro
 
 void converter::convert(const binary_message& message) const {
     // `parsed` owns the characters the data section points into: it must outlive
-    // every converter call below.
-    const auto parsed = m_gateway_message_parser.parse(message);
+    // every converter call below. Its buffer serves the next frame again.
+    auto parsed = m_gateway_message_parser.parse(message, std::move(m_parse_buffer));
     const auto ts = parsed.m_timestamp;
     const boost::string_view& data = parsed.m_data;
     m_obsolete_converter.convert(ts, data);
     m_announce_converter.convert(ts, data);
     m_heartbeat_converter.convert(ts, data);
     m_generic_request_converter.convert(ts, data);
+    m_parse_buffer = std::move(parsed.m_validated_message);
 }
 
 void converter::convert(const Json::Value& request) {

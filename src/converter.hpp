@@ -40,6 +40,8 @@ private:
     libs::core::logger& m_logger;
     processed_messages_handler& m_processed_messages;
     gateway_message_parser m_gateway_message_parser;
+    // The validated text of the last frame, its storage reused by the next.
+    mutable std::unique_ptr<std::string> m_parse_buffer;
     announce_converter m_announce_converter;
     heartbeat_converter m_heartbeat_converter;
     obsolete_converter m_obsolete_converter;

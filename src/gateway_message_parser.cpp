@@ -54,9 +54,12 @@ boost::optional<gateway_message_parser::data> gateway_message_parser::get_data(c
     return data{data_buf, buffer.substr(bytes(2u) + data_buf.size())};
 }
 
-gateway_message_parser::gateway_message gateway_message_parser::parse(const binary_message& message) const {
-    // One allocation for the string object, one for its characters, written in place.
-    auto validated = std::make_unique<std::string>(message.m_hex.size(), '\0');
+gateway_message_parser::gateway_message gateway_message_parser::parse(const binary_message& message,
+                                                                      std::unique_ptr<std::string> buffer) const {
+    // Without a buffer to reuse, one allocation for the string object and one for
+    // its characters, written in place.
+    auto validated = buffer ? std::move(buffer) : std::make_unique<std::string>();
+    validated->assign(message.m_hex.size(), '\0');
     char* out = &(*validated)[0];
     for (const char c : message.m_hex) {
         const char upper = upper_hex_digit[static_cast<unsigned char>(c)];

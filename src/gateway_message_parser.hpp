@@ -45,7 +45,9 @@ public:
 
     explicit gateway_message_parser(libs::core::logger& logger) : m_logger(logger) {}
 
-    gateway_message parse(const binary_message& message) const;
+    // `buffer`, when given, holds the validated text instead of a new string: the
+    // caller hands back the m_validated_message of an earlier result to reuse it.
+    gateway_message parse(const binary_message& message, std::unique_ptr<std::string> buffer = nullptr) const;
 
     boost::optional<uint16_t> get_size(const string_view& _buffer) const;
     boost::optional<timestamp_data> get_timestamp(const string_view& buffer) const;

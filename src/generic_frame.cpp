@@ -1,5 +1,7 @@
 #include "generic_frame.hpp"
 
+#include "reused_document.hpp"
+
 namespace orx {
 
 namespace {
@@ -34,12 +36,9 @@ libs::core::exception cmd_data_too_short(boost::string_view cmd_data, libs::core
     return libs::core::exception(std::move(error), location);
 }
 
-json uplink_document(libs::core::timestamp time, boost::string_view mac) {
-    json document(Json::objectValue);
-    char text[libs::core::timestamp::iso_8601_capacity];
-    document[ts_key] = Json::Value(text, time.write_iso_8601(text, true, 'T', true));
-    document[mac_key] = Json::Value(mac.data(), mac.data() + mac.size());
-    return document;
+void set_uplink_document(json& document, libs::core::timestamp time, boost::string_view mac) {
+    set_time(document[ts_key], time);
+    set_text(document[mac_key], mac);
 }
 
 }  // namespace orx

@@ -33,7 +33,8 @@ void send_downlink_frame(processed_messages_handler& handler, const std::string&
 // "cmd_data is too short: (" + length in bytes + ") " + the command data.
 libs::core::exception cmd_data_too_short(boost::string_view cmd_data, libs::core::source_location location);
 
-// The members every uplink document of the generic frame starts with: "ts" and "mac".
-json uplink_document(libs::core::timestamp time, boost::string_view mac);
+// Sets the members every uplink document of the generic frame starts with, "ts"
+// and "mac", in a document its converter keeps (see reused_document.hpp).
+void set_uplink_document(json& document, libs::core::timestamp time, boost::string_view mac);
 
 }  // namespace orx

@@ -30,16 +30,17 @@ void heartbeat_converter::convert(libs::core::timestamp ts, const boost::string_
     if (!type)
         return;
 
-    json fields;
+    json& fields = set_node_event(m_document, ts, "heartbeat", data);
     fields[pos_freq_key] = pos_freq;
-    fields[ntype_key] = text_value(to_string(*type));
+    // The names are literals: the document refers to them.
+    fields[ntype_key] = Json::StaticString(to_string(*type).data());
     fields[sublocation_id_key] = read_field<uint8_t>(data, 6);
     fields[x_key] = read_field<int32_t>(data, 27);
     fields[y_key] = read_field<int32_t>(data, 31);
     fields[sl_z_key] = read_field<int16_t>(data, 35);
     fields[z_key] = read_field<int16_t>(data, 37);
 
-    m_processed_messages.on_message("event", node_event(ts, "heartbeat", data, std::move(fields)));
+    m_processed_messages.on_message("event", m_document);
 }
 
 }  // namespace orx

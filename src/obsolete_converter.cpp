@@ -14,11 +14,10 @@ void obsolete_converter::convert(const Json::Value& /*request*/) const {}
 void obsolete_converter::convert(libs::core::timestamp ts, const boost::string_view& payload) const {
     if (is_pos(payload))
         return;
-    json document;
-    document[keys::ts] = document_time(ts);
-    document[keys::mac] = get_mac(payload);
-    document[keys::hex] = text_value(payload);
-    m_processed_messages.on_message("obsolete", document);
+    set_time(m_document[keys::ts], ts);
+    set_text(m_document[keys::mac], get_mac(payload));
+    set_text(m_document[keys::hex], payload);
+    m_processed_messages.on_message("obsolete", m_document);
 }
 
 bool obsolete_converter::is_pos(const boost::string_view& payload) const {

@@ -32,6 +32,8 @@ public:
 private:
     libs::core::logger& m_logger;
     processed_messages_handler& m_processed_messages;
+    // Kept from frame to frame; every member is written anew for each frame.
+    mutable Json::Value m_document;
 };
 
 }  // namespace orx

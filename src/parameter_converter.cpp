@@ -36,9 +36,11 @@ std::string jname_of(const parameters::descriptor& descriptor) {
     return std::string(jname.data(), jname.size());
 }
 
-json make_document(libs::core::timestamp time, boost::string_view mac, const char* type, json data) {
-    json document = uplink_document(time, mac);
-    document[type_key] = type;
+// `type` must be a literal: the document refers to it without copying.
+const json& set_document(json& document, libs::core::timestamp time, boost::string_view mac, const char* type,
+                         json data) {
+    set_uplink_document(document, time, mac);
+    document[type_key] = Json::StaticString(type);
     document[data_key] = std::move(data);
     return document;
 }
@@ -85,7 +87,7 @@ void parameter_converter::convert_param(libs::core::timestamp time, const boost:
 
     if (data.empty())
         return;
-    m_processed_messages.on_message("param", make_document(time, mac, "param", std::move(data)));
+    m_processed_messages.on_message("param", set_document(m_document, time, mac, "param", std::move(data)));
 }
 
 void parameter_converter::convert_param_req(libs::core::timestamp time, const boost::string_view& cmd_data,
@@ -105,7 +107,7 @@ void parameter_converter::convert_param_req(libs::core::timestamp time, const bo
 
     json data(Json::objectValue);
     data[req_plist_key] = std::move(names);
-    m_processed_messages.on_message("param", make_document(time, mac, "param_req", std::move(data)));
+    m_processed_messages.on_message("param", set_document(m_document, time, mac, "param_req", std::move(data)));
 }
 
 void parameter_converter::convert_get(const Json::Value& names, const std::string& header, uint8_t& sequence_number,

@@ -79,6 +79,8 @@ private:
     libs::core::logger& m_logger;
     processed_messages_handler& m_processed_messages;
     parameters::config& m_parameter_config;
+    // Kept from frame to frame (see reused_document.hpp).
+    mutable Json::Value m_document;
 };
 
 }  // namespace orx

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "converter_utils.hpp"
-#include "obsolete_converter.hpp"
+#include "mac.hpp"
+#include "reused_document.hpp"
 
 #include <core/timestamp.hpp>
 
@@ -30,25 +31,15 @@ const Json::StaticString data("data");
 const Json::StaticString hex("hex");
 }  // namespace keys
 
-// The time text every uplink document carries, e.g. 2023-11-14T22:13:20.123Z.
-inline json document_time(libs::core::timestamp ts) {
-    char text[libs::core::timestamp::iso_8601_capacity];
-    return json(text, ts.write_iso_8601(text, true, 'T', true));
-}
-
-// A string value over `text`, copied once.
-inline json text_value(boost::string_view text) { return json(text.data(), text.data() + text.size()); }
-
-// The "event" document of a node's own frame: its time, its type, the MAC of the
-// node address at byte 7 and the decoded fields. `type` must be a literal: the
-// document refers to it without copying.
-inline json node_event(libs::core::timestamp ts, const char* type, boost::string_view payload, json fields) {
-    json document;
-    document[keys::ts] = document_time(ts);
+// Fills the "event" document of a node's own frame, kept by its converter: its
+// time, its type, the MAC of the node address at byte 7. Returns its "data"
+// object for the decoded fields. `type` must be a literal: the document refers to
+// it without copying.
+inline json& set_node_event(json& document, libs::core::timestamp ts, const char* type, boost::string_view payload) {
+    set_time(document[keys::ts], ts);
     document[keys::type] = Json::StaticString(type);
-    document[keys::mac] = shrink_mac(payload.substr(bytes(7u)));
-    document[keys::data] = std::move(fields);
-    return document;
+    set_text(document[keys::mac], shrink_mac(payload.substr(bytes(7u))));
+    return document[keys::data];
 }
 
 }  // namespace orx

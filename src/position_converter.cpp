@@ -2,6 +2,7 @@
 
 #include "converter_utils.hpp"
 #include "generic_frame.hpp"
+#include "reused_document.hpp"
 
 namespace orx {
 
@@ -34,11 +35,18 @@ const Json::StaticString spd_fom_key("spd_fom");
 const Json::StaticString ornt_key("ornt");
 const Json::StaticString ornt_fom_key("ornt_fom");
 const Json::StaticString metrics_key("metrics");
+// The members of "data" that every position has.
+constexpr Json::ArrayIndex fixed_members = 7;
+
+// The extension blocks a frame's readers wrote, one bit each.
+enum written_block : unsigned { source_written = 1, velocity_written = 2, metrics_written = 4 };
 
 }  // namespace
 
 position_converter::position_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
-    : m_slvr_modes{"NONE", "PD", "0D", "1D", "TDOA", "TWOA", "ULTDOA", "HF"},
+    : m_slvr_modes{Json::StaticString("NONE"), Json::StaticString("PD"),   Json::StaticString("0D"),
+                   Json::StaticString("1D"),   Json::StaticString("TDOA"), Json::StaticString("TWOA"),
+                   Json::StaticString("ULTDOA"), Json::StaticString("HF")},
       m_logger(logger),
       m_processed_messages(processed_messages) {}
 
@@ -56,8 +64,8 @@ void position_converter::convert(libs::core::timestamp time, const boost::string
     const uint8_t fom = parse_number<uint8_t>(cmd_data.substr(bytes(13u))).value();
     const uint8_t flags = parse_number<uint8_t>(cmd_data.substr(bytes(17u))).value();
 
-    json document = uplink_document(time, mac);
-    json& data = document[data_key];
+    set_uplink_document(m_document, time, mac);
+    json& data = m_document[data_key];
     data[x_key] = x;
     data[y_key] = y;
     data[z_key] = z;
@@ -65,10 +73,21 @@ void position_converter::convert(libs::core::timestamp time, const boost::string
     data[fom_key] = fom;
     data[slvr_mode_key] = m_slvr_modes[flags & solver_mode_mask];
     data[inactive_key] = (flags & inactive_flag) != 0;
+    m_written_blocks = 0;
     if (cmd_data.size() > record_size)
         parse_PEX_data(cmd_data.substr(record_size), data);
+    // An extension block's members stay only when this frame wrote them.
+    if (data.size() > fixed_members) {
+        if ((m_written_blocks & source_written) == 0)
+            data.removeMember(src_key.c_str());
+        if ((m_written_blocks & velocity_written) == 0)
+            for (const auto* key : {&spd_key, &spd_fom_key, &ornt_key, &ornt_fom_key})
+                data.removeMember(key->c_str());
+        if ((m_written_blocks & metrics_written) == 0)
+            data.removeMember(metrics_key.c_str());
+    }
 
-    m_processed_messages.on_message("pos", document);
+    m_processed_messages.on_message("pos", m_document);
 }
 
 void position_converter::parse_PEX_data(boost::string_view blocks, Json::Value& data) const {
@@ -99,7 +118,8 @@ void position_converter::parse_PEX_data(boost::string_view blocks, Json::Value& 
 void position_converter::parse_PEX_POS_SOURCE(boost::string_view value, Json::Value& data) const {
     if (value.size() < bytes(1u))
         return;
-    data[src_key] = Json::Value(value.data(), value.data() + bytes(1u));
+    set_text(data[src_key], value.substr(0, bytes(1u)));
+    m_written_blocks |= source_written;
 }
 
 void position_converter::parse_PEX_VELOCITY(boost::string_view value, Json::Value& data) const {
@@ -109,12 +129,14 @@ void position_converter::parse_PEX_VELOCITY(boost::string_view value, Json::Valu
     data[spd_fom_key] = parse_number<uint8_t>(value.substr(bytes(2u))).value();
     data[ornt_key] = parse_number<int16_t>(value.substr(bytes(3u))).value();
     data[ornt_fom_key] = parse_number<uint8_t>(value.substr(bytes(5u))).value();
+    m_written_blocks |= velocity_written;
 }
 
 void position_converter::parse_PEX_POS_METRICS(boost::string_view value, Json::Value& data) const {
     if (value.size() < bytes(3u))
         return;
-    data[metrics_key] = Json::Value(value.data(), value.data() + bytes(3u));
+    set_text(data[metrics_key], value.substr(0, bytes(3u)));
+    m_written_blocks |= metrics_written;
 }
 
 }  // namespace orx

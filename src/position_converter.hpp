@@ -42,9 +42,13 @@ public:
     void parse_PEX_POS_METRICS(boost::string_view value, Json::Value& data) const;
 
 private:
-    std::array<std::string, 8> m_slvr_modes;
+    std::array<Json::StaticString, 8> m_slvr_modes;
     libs::core::logger& m_logger;
     processed_messages_handler& m_processed_messages;
+    // Kept from frame to frame (see reused_document.hpp).
+    mutable Json::Value m_document;
+    // The extension blocks written for the frame being converted.
+    mutable unsigned m_written_blocks = 0;
 };
 
 }  // namespace orx

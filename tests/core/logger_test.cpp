@@ -7,6 +7,9 @@
 #include <gmock/gmock.h>
 #include <zmq.hpp>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using orx::libs::core::source_location;
@@ -18,6 +21,23 @@ using line = std::pair<int, std::string>;
 
 const timestamp stamp(1700000000042);  // 2023-11-14 22:13:20.042
 const std::string file = std::string(orx::libs::core::constants::source_directory) + "/src/x.cpp";
+constexpr int debug = orx::libs::core::component_logger::DEBUG;
+
+// Waits, at most 5 s, until the logger sees a collector (`present`) or none.
+bool wait_for_collector(const orx::libs::core::logger& log, bool present = true) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (log.is_enabled(debug) != present) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+std::string receive(zmq::socket_t& pull) {
+    zmq::message_t message;
+    return pull.recv(message) ? message.to_string() : "<nothing>";
+}
 
 // The service's root logger, its debug socket connected to a PULL socket of the test.
 class logger_test : public ::testing::Test {
@@ -26,13 +46,10 @@ protected:
         m_pull.set(zmq::sockopt::rcvtimeo, 5000);
         m_pull.bind(m_dir.ipc("debug"));
         m_log.connect(m_dir.ipc("debug"));
-        EXPECT_THAT(receive(), ::testing::EndsWith(" Connected to socket"));
+        EXPECT_TRUE(wait_for_collector(m_log));
     }
 
-    std::string receive() {
-        zmq::message_t message;
-        return m_pull.recv(message) ? message.to_string() : "<nothing>";
-    }
+    std::string receive() { return ::receive(m_pull); }
     std::vector<line> system_lines() const {
         std::vector<line> out;
         for (const auto& l : m_sink->lines())
@@ -82,6 +99,27 @@ TEST_F(logger_test, socket_lines_carry_component_date_indentation_and_location) 
     }
     core->info("out").date_time(stamp);
     EXPECT_EQ(receive(), "&tarnwick:core 2023-11-14 22:13:20.042 out");
+}
+
+// Without a collector, lines other than debug wait in the socket's queue; debug lines
+// are not even formatted, and flow again once a collector is connected.
+TEST(logger_collector, debug_lines_go_out_while_a_collector_is_connected_other_lines_wait_for_one) {
+    orx::test::temp_dir dir;
+    zmq::context_t context;
+    zmq::socket_t pull{context, zmq::socket_type::pull};
+    pull.set(zmq::sockopt::rcvtimeo, 5000);
+    orx::libs::core::logger log{"tarnwick", "main", std::make_shared<orx::test::capturing_system_log>()};
+    log.connect(dir.ipc("debug"));
+    EXPECT_FALSE(log.is_enabled(debug));
+    log.debug("early").date_time(stamp);
+    log.info("queued").date_time(stamp);
+    pull.bind(dir.ipc("debug"));
+    ASSERT_TRUE(wait_for_collector(log));
+    log.debug("late").date_time(stamp);
+    EXPECT_EQ(receive(pull), "&tarnwick:main 2023-11-14 22:13:20.042 queued");
+    EXPECT_EQ(receive(pull), "&tarnwick:main 2023-11-14 22:13:20.042 late");
+    pull.close();
+    EXPECT_TRUE(wait_for_collector(log, false));
 }
 
 }  // namespace

@@ -50,9 +50,7 @@ std::string parameters_of(const std::string& type, const std::string& data) {
     return R"(param {"data":)" + data + "," + origin + R"(,"type":")" + type + "\"}";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    frames, generic_frames,
-    ::testing::Values(
+const std::vector<frame_case> frame_cases{
         frame_case{"smallest_frame", "010E000000" + address, {}, ""},
         frame_case{"size_one_on_smallest", "010E000001" + address, {},
                    "Field \"size\" has a wrong value: (1) 010E0000010011223344556677"},
@@ -94,8 +92,33 @@ INSTANTIATE_TEST_SUITE_P(
                    {parameters_of("param_req", R"({"req_plist":["p1","p3"]})")}, "", {7, "Unknown parameter: 2"}},
         frame_case{"request_of_unknown_only", generic_frame("000F", "FF00"),
                    {parameters_of("param_req", R"({"req_plist":[]})")}, "", {7, "Unknown parameter: 255"}},
-        frame_case{"request_too_short", generic_frame("000F", "01"), {}, "cmd_data is too short: (1) 01"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        frame_case{"request_too_short", generic_frame("000F", "01"), {}, "cmd_data is too short: (1) 01"}};
+
+INSTANTIATE_TEST_SUITE_P(frames, generic_frames, ::testing::ValuesIn(frame_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Documents are kept from frame to frame: one converter given every frame in turn,
+// forwards and then backwards, publishes what each frame publishes alone.
+TEST(generic_frames_in_turn, publish_what_each_frame_publishes_alone) {
+    test_logger log;
+    parameters::config registry = make_registry(log.logger());
+    recording_handler handler;
+    generic_request_converter converter{log.logger(), handler, registry};
+    auto order = frame_cases;
+    order.insert(order.end(), frame_cases.rbegin(), frame_cases.rend());
+    std::vector<std::string> expected;
+    for (const auto& c : order) {
+        try {
+            converter.convert(libs::core::timestamp(1700000000123), c.payload);
+        } catch (const libs::core::exception&) {
+        }
+        expected.insert(expected.end(), c.published.begin(), c.published.end());
+    }
+    std::vector<std::string> published;
+    for (const auto& document : handler.documents)
+        published.push_back(document.topic + " " + document.text);
+    EXPECT_EQ(published, expected);
+}
 
 }  // namespace
 }  // namespace orx::test

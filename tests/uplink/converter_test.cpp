@@ -20,8 +20,8 @@ struct payload_case {
 
 class payloads : public dispatch, public ::testing::WithParamInterface<payload_case> {};
 
-TEST_P(payloads, give_their_documents_in_order) {
-    const auto& c = GetParam();
+// Converts the case's payload and checks what it published, then forgets it.
+void check_payload(converter& converter, recording_handler& handler, const payload_case& c) {
     // Time stamp 1700000000 s and 123 ms.
     const std::string frame = "00066553F100007B" + to_hex(c.payload.size() / 2, 4) + c.payload;
     if (c.raises)
@@ -32,8 +32,11 @@ TEST_P(payloads, give_their_documents_in_order) {
     for (auto& text : published)  // the obsolete form quotes the payload whole
         if (const auto at = text.find(c.payload); at != std::string::npos)
             text.replace(at, c.payload.size(), "*");
-    EXPECT_EQ(published, c.published);
+    EXPECT_EQ(published, c.published) << c.name;
+    handler.documents.clear();
 }
+
+TEST_P(payloads, give_their_documents_in_order) { check_payload(converter, handler, GetParam()); }
 
 const std::string sent = R"("ts":"2023-11-14T22:13:20.123Z")";
 
@@ -63,9 +66,7 @@ const std::string mac = obsolete("001122556677");
 // Hex digits that tell their position, for where the obsolete form finds the address.
 const std::string positional = "0123456789ABCDEF0123456789ABCDEF";
 
-INSTANTIATE_TEST_SUITE_P(
-    frames, payloads,
-    ::testing::Values(
+const std::vector<payload_case> payload_cases{
         payload_case{"heartbeat", node_frame, {mac, heartbeat("MOBILE")}},
         payload_case{"heartbeat_92_characters", node_frame.substr(0, 92), {mac}},
         // Only the low three bits of the type code count; 0 and 7 are no node.
@@ -88,8 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
         payload_case{"parameter_report", "010E000006" "000E" "0102ABCD" "0011223344556677",
                      {mac, R"(param {"data":{"p1":43981},"mac":"001122556677",)" + sent + R"(,"type":"param"})"}},
         // A size field of 2 where the frame holds 3: raised after the obsolete form.
-        payload_case{"wrong_size", "010E00" "0002" "0030" "99" "0011223344556677", {mac}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+        payload_case{"wrong_size", "010E00" "0002" "0030" "99" "0011223344556677", {mac}, true}};
+
+INSTANTIATE_TEST_SUITE_P(frames, payloads, ::testing::ValuesIn(payload_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Documents are kept from frame to frame: one converter given every payload in
+// turn, forwards and then backwards, publishes what each publishes alone.
+TEST_F(dispatch, payloads_in_turn_give_what_each_gives_alone) {
+    for (auto c = payload_cases.begin(); c != payload_cases.end(); ++c)
+        check_payload(converter, handler, *c);
+    for (auto c = payload_cases.rbegin(); c != payload_cases.rend(); ++c)
+        check_payload(converter, handler, *c);
+}
 
 TEST_F(dispatch, requests_need_a_mac_of_12_characters_and_take_the_next_number) {
     for (const char* mac : {"", R"(,"mac":"001122aabbc")", R"(,"mac":"001122aabbccd")", R"(,"mac":112233445566)"})

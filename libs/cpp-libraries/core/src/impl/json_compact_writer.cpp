@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace orx::libs::core::json::detail {
 
@@ -11,6 +12,22 @@ namespace {
 // jsoncpp writes these bytes inside quotes as they are; every other byte
 // (control characters, quote, backslash, anything from 0x80) is escaped.
 bool is_raw(unsigned char c) { return c >= 0x20 && c <= 0x7F && c != '"' && c != '\\'; }
+
+// Whether every byte of [begin, end) is written raw; eight bytes at a time.
+bool all_raw(const char* begin, const char* end) {
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t highs = 0x8080808080808080u;
+    // Some byte of x is below n (n at most 0x80); some byte of x is zero.
+    const auto has_less = [](uint64_t x, uint64_t n) { return (x - ones * n) & ~x & highs; };
+    const auto has_zero = [&](uint64_t x) { return has_less(x, 1); };
+    for (; end - begin >= 8; begin += 8) {
+        uint64_t word;
+        std::memcpy(&word, begin, sizeof word);
+        if ((has_less(word, 0x20) | (word & highs) | has_zero(word ^ (ones * '"')) | has_zero(word ^ (ones * '\\'))) != 0)
+            return false;
+    }
+    return std::all_of(begin, end, [](char c) { return is_raw(static_cast<unsigned char>(c)); });
+}
 
 template <typename Integer>
 void append_integer(Integer number, std::string& out) {
@@ -86,9 +103,11 @@ void compact_writer::append(const Json::Value& value, std::string& out) {
 }
 
 void compact_writer::append_string(const char* begin, const char* end, std::string& out) {
-    if (std::all_of(begin, end, [](char c) { return is_raw(static_cast<unsigned char>(c)); })) {
+    if (all_raw(begin, end)) {
+        const auto length = static_cast<std::string::size_type>(end - begin);
+        out.reserve(out.size() + length + 2);
         out += '"';
-        out.append(begin, static_cast<std::string::size_type>(end - begin));
+        out.append(begin, length);
         out += '"';
     } else {
         append_by_jsoncpp(Json::Value(begin, end), out);

@@ -2,7 +2,10 @@
 
 #include "core/zmq/curve_options.hpp"
 
+#include <cstdint>
+#include <cstring>
 #include <ostream>
+#include <set>
 
 #include <syslog.h>
 
@@ -103,7 +106,10 @@ bool component_logger::is_enabled(int level) const {
     // The system log shows debug lines only in debug mode; the socket gets every
     // level once it is connected.
     const bool to_system_log = level < DEBUG || m_logger.is_debug();
-    const bool to_socket = m_logger.is_writing_to_socket() && m_logger.socket_connected();
+    // Other lines wait in the socket's queue for a collector to come; a debug line,
+    // one per frame, is formatted only while a collector can take it.
+    const bool to_socket = m_logger.is_writing_to_socket() && m_logger.socket_connected() &&
+                           (level < DEBUG || m_logger.collector_present());
     return to_system_log || to_socket;
 }
 
@@ -199,8 +205,15 @@ logger::logger(const std::string& module_name, const std::string& component_name
 
 logger::~logger() {
     m_system_log->close();
-    std::lock_guard<std::mutex> lock(m_socket_mutex);
-    m_debug_socket.close();
+    {
+        std::lock_guard<std::mutex> lock(m_socket_mutex);
+        m_debug_socket.close();
+    }
+    // Ends the watch's wait on its monitor socket; the queued lines keep their linger.
+    if (m_collector_watch.joinable()) {
+        zmq_ctx_shutdown(m_zmq_context.handle());
+        m_collector_watch.join();
+    }
     m_zmq_context.close();
 }
 
@@ -216,10 +229,54 @@ void logger::connect(std::string endpoint, const boost::optional<zmq::curve_clie
         std::lock_guard<std::mutex> lock(m_socket_mutex);
         if (curve)
             zmq::make_curve_client(m_debug_socket.handle(), curve->own_keys, curve->server_public_key);
+        if (!m_collector_watch.joinable())
+            start_collector_watch();
         m_debug_socket.connect(endpoint);
         m_connected = true;
     }
     debug("Connected to socket");
+}
+
+void logger::start_collector_watch() {
+    // The context is the logger's own: the name is unique in it.
+    static constexpr char monitor_endpoint[] = "inproc://debug-log-monitor";
+    void* monitor = nullptr;
+    if (zmq_socket_monitor(m_debug_socket.handle(), monitor_endpoint,
+                           ZMQ_EVENT_HANDSHAKE_SUCCEEDED | ZMQ_EVENT_DISCONNECTED) == 0)
+        monitor = zmq_socket(m_zmq_context.handle(), ZMQ_PAIR);
+    if (monitor == nullptr || zmq_connect(monitor, monitor_endpoint) != 0) {
+        // Unwatched, a collector is assumed: debug lines are formatted as they come.
+        if (monitor != nullptr)
+            zmq_close(monitor);
+        m_collectors = 1;
+        return;
+    }
+    m_collector_watch = std::thread([this, monitor] { watch_collectors(monitor); });
+}
+
+void logger::watch_collectors(void* monitor) {
+    // Each event is two parts: its number and value, then the peer's endpoint.
+    std::set<std::string> collectors;
+    for (;;) {
+        ::zmq::message_t event;
+        ::zmq::message_t address;
+        if (zmq_msg_recv(event.handle(), monitor, 0) < 0) {
+            if (zmq_errno() == EINTR)
+                continue;
+            break;  // the context is shut down
+        }
+        if (!event.more() || zmq_msg_recv(address.handle(), monitor, 0) < 0)
+            break;
+        uint16_t number = 0;
+        if (event.size() >= sizeof number)
+            std::memcpy(&number, event.data(), sizeof number);
+        if (number == ZMQ_EVENT_HANDSHAKE_SUCCEEDED)
+            collectors.insert(address.to_string());
+        else if (number == ZMQ_EVENT_DISCONNECTED)
+            collectors.erase(address.to_string());
+        m_collectors = static_cast<int>(collectors.size());
+    }
+    zmq_close(monitor);
 }
 
 void logger::write(int level, const std::string& system_line, const std::string& socket_line) const {

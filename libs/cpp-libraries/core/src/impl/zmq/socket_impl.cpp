@@ -95,9 +95,14 @@ void socket_impl::set_receive_callback(callback cb) {
 }
 
 void socket_impl::setup_receive() {
-    m_socket.async_receive([data = m_data, this](const boost::system::error_code& error, message& part) {
-        if (!data->m_socket_alive || error)
+    // Only `this` is held, so that the handler fits in place without an allocation
+    // per message: a receive completes without an error only while the socket is
+    // open, and a cancelled one (the socket closing) touches nothing.
+    m_socket.async_receive([this](const boost::system::error_code& error, message& part) {
+        if (error)
             return;
+        // The callback may destroy this socket: what it shares stays until the end.
+        const auto data = m_data;
         // The next receive is queued however the callback ends, also when it throws.
         auto next = execute_on_scope_exit([&data, this]() {
             if (data->m_socket_alive)

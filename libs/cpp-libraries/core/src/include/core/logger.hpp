@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace orx::libs::core {
 
@@ -131,7 +132,9 @@ public:
     ~logger() override;
 
     // Connects the debug socket; with keys, as a CURVE client of a collector
-    // that holds the server key.
+    // that holds the server key. Lines of every level but debug are queued for a
+    // collector from then on; debug lines reach the socket while a collector is
+    // connected (or when local debug formats them anyway).
     void connect(std::string endpoint, const boost::optional<zmq::curve_client_keys>& curve = boost::none);
 
     bool is_debug() const { return m_debug; }
@@ -144,12 +147,19 @@ private:
     friend class component_logger;
     void write(int level, const std::string& system_line, const std::string& socket_line) const;
     bool socket_connected() const { return m_connected; }
+    bool collector_present() const { return m_collectors > 0; }
+    void start_collector_watch();
+    void watch_collectors(void* monitor);
 
     std::string m_module_name;
     std::atomic<bool> m_debug{false};
     std::atomic<bool> m_writing_to_socket{true};
     bool m_enable_logger = true;
     std::atomic<bool> m_connected{false};
+    // Connections to a collector that completed their handshake, kept by a
+    // thread that reads the debug socket's monitor events.
+    std::atomic<int> m_collectors{0};
+    std::thread m_collector_watch;
     system_log::ptr m_system_log;
     ::zmq::context_t m_zmq_context;
     mutable std::mutex m_socket_mutex;
