@@ -6,8 +6,6 @@
 #include <core/exception.hpp>
 #include <core/json.hpp>
 
-#include <core/scope_guard.hpp>
-
 #include <exception>
 
 namespace orx {
@@ -66,27 +64,8 @@ application::application(libs::core::events_loop& events_loop, const config& con
         m_textfile_timer = m_events_loop.create_periodic_timer(
             statistics_textfile_period, libs::core::periodic_timer::execute_now{}, "statistics textfile",
             [this](libs::core::timer::time_point) { write_statistics_textfile(); }, CORE_CURRENT_LOCATION);
-}
-
-application::~application() {
-    m_mqtt.reset();
-    // The last counts reach the textfile too: a stop between two periodic
-    // writes would lose them otherwise.
     if (m_textfile_timer)
-        write_statistics_textfile();
-    // Release in reverse order of the members: timers first, registry last.
-    m_textfile_timer.reset();
-    m_statistics_timer.reset();
-    m_initialization_timer.reset();
-    m_zmq_binary_input.reset();
-    m_zmq_binary_tmp_input.reset();
-    m_zmq_binary_output.reset();
-    m_zmq_binary_tmp_output.reset();
-    m_zmq_json_input.reset();
-    m_zmq_json_output.reset();
-    m_security.reset();
-    m_converter.reset();
-    m_parameter_config.reset();
+        m_last_textfile_write = libs::core::execute_on_scope_exit([this] { write_statistics_textfile(); });
 }
 
 void application::initialize() {

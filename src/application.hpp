@@ -13,11 +13,13 @@
 #include <core/events_loop.hpp>
 #include <core/logger.hpp>
 #include <core/periodic_timer.hpp>
+#include <core/scope_guard.hpp>
 #include <core/zmq/socket.hpp>
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace orx {
 
@@ -27,7 +29,6 @@ class application : public processed_messages_handler {
 public:
     application(libs::core::events_loop& events_loop, const config& configuration, libs::core::logger& logger,
                 supervision& supervision);
-    ~application() override;
 
     void on_message(const binary_message& message) override;
     void on_message(boost::string_view topic, const Json::Value& document) override;
@@ -62,31 +63,34 @@ private:
     template <typename F>
     void counting_failures(F&& convert);
 
+    // Declared in the order of what must outlive what; members release in reverse.
     libs::core::logger& m_logger;
     libs::core::events_loop& m_events_loop;
     const config& m_config;
     supervision& m_supervision;
-    libs::core::periodic_timer::ptr m_initialization_timer;
-    libs::core::periodic_timer::ptr m_statistics_timer;
-    libs::core::periodic_timer::ptr m_textfile_timer;
+    statistics m_statistics;
+    bool m_tmp_output_warned_once = false;
+    std::chrono::steady_clock::time_point m_tmp_output_warned{};
+    std::string m_output_buffer;
+    std::unique_ptr<parameters::config> m_parameter_config;
+    std::unique_ptr<converter> m_converter;
+    // Configures every channel, so it outlives them.
+    std::unique_ptr<channel_security> m_security;
     libs::core::zmq::socket::ptr m_zmq_binary_input;
     libs::core::zmq::socket::ptr m_zmq_binary_tmp_input;
     libs::core::zmq::socket::ptr m_zmq_binary_output;
     libs::core::zmq::socket::ptr m_zmq_binary_tmp_output;
     libs::core::zmq::socket::ptr m_zmq_json_input;
     libs::core::zmq::socket::ptr m_zmq_json_output;
-    std::unique_ptr<converter> m_converter;
-    std::unique_ptr<parameters::config> m_parameter_config;
-    // Before every channel, which it configures, and released after them.
-    std::unique_ptr<channel_security> m_security;
-    // Beside the channels when configured; stopped before them, so that its
-    // flush at stop is counted in the last statistics.
+    libs::core::periodic_timer::ptr m_initialization_timer;
+    libs::core::periodic_timer::ptr m_statistics_timer;
+    libs::core::periodic_timer::ptr m_textfile_timer;
+    // Writes the textfile once more when the service stops, so that a stop between
+    // two periodic writes keeps the last counts; armed once the start succeeded.
+    libs::core::scope_guard m_last_textfile_write;
+    // Released first, while the channels are still open, so that its flush at stop
+    // is counted in the last statistics.
     std::unique_ptr<mqtt_link> m_mqtt;
-
-    statistics m_statistics;
-    bool m_tmp_output_warned_once = false;
-    std::chrono::steady_clock::time_point m_tmp_output_warned{};
-    std::string m_output_buffer;
 };
 
 }  // namespace orx

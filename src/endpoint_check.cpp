@@ -1,6 +1,7 @@
 #include "endpoint_check.hpp"
 
 #include <core/zmq/ipc_endpoint.hpp>
+#include <core/zmq/tcp_port.hpp>
 
 #include <algorithm>
 #include <array>
@@ -49,20 +50,24 @@ boost::optional<std::string> host_problem(const std::string& host) {
     return boost::none;
 }
 
-// "host:port", the port a number up to 65535 or "*".
-boost::optional<std::string> tcp_problem(const std::string& address) {
+// "host:port", the port in one of the forms the socket code reads; a free port
+// only for an endpoint the service binds.
+boost::optional<std::string> tcp_problem(const std::string& address, bool binds) {
     const auto colon = address.rfind(':');
     if (colon == std::string::npos)
         return std::string("no port");
-    const std::string port = address.substr(colon + 1);
-    if (port != "*" && (port.empty() || port.size() > 5 || !only(port, ::isdigit) || std::stoi(port) > 65535))
-        return "port \"" + port + "\" is not a number from 0 to 65535";
+    const std::string field = address.substr(colon + 1);
+    const auto port = libs::core::zmq::parse_tcp_port(field);
+    if (!port && binds)
+        return "port \"" + field + "\" is not a number from 0 to 65535, \"*\", \"!\" or a range \"[first-last]\"";
+    if (!port || (port->free_port && !binds))
+        return "port \"" + field + "\" is not a number from 0 to 65535";
     return host_problem(address.substr(0, colon));
 }
 
 }  // namespace
 
-boost::optional<std::string> endpoint_problem(const std::string& endpoint) {
+boost::optional<std::string> endpoint_problem(const std::string& endpoint, bool binds) {
     if (endpoint.empty())
         return std::string("the endpoint is empty");
     const auto separator = endpoint.find("://");
@@ -81,24 +86,30 @@ boost::optional<std::string> endpoint_problem(const std::string& endpoint) {
     if (semicolon != std::string::npos) {
         // The local address may leave its port out.
         const std::string source = address.substr(0, semicolon);
-        if (host_problem(source) && tcp_problem(source))
-            return tcp_problem(source);
-        return tcp_problem(address.substr(semicolon + 1));
+        if (host_problem(source) && tcp_problem(source, false))
+            return tcp_problem(source, false);
+        return tcp_problem(address.substr(semicolon + 1), binds);
     }
-    return tcp_problem(address);
+    return tcp_problem(address, binds);
 }
 
 std::vector<std::string> endpoint_problems(const config& configuration) {
-    const std::pair<const char*, const std::string&> channels[] = {
-        {"system.debug_port", configuration.system.debug_port}, {"binary.input", configuration.binary.input},
-        {"binary.tmp_input", configuration.binary.tmp_input},   {"binary.output", configuration.binary.output},
-        {"binary.tmp_output", configuration.binary.tmp_output}, {"json.input", configuration.json.input},
-        {"json.output", configuration.json.output}};
+    struct channel {
+        const char* name;
+        const std::string& endpoint;
+        bool binds;
+    };
+    const channel channels[] = {{"system.debug_port", configuration.system.debug_port, false},
+                                {"binary.input", configuration.binary.input, true},
+                                {"binary.tmp_input", configuration.binary.tmp_input, true},
+                                {"binary.output", configuration.binary.output, true},
+                                {"binary.tmp_output", configuration.binary.tmp_output, false},
+                                {"json.input", configuration.json.input, true},
+                                {"json.output", configuration.json.output, true}};
     std::vector<std::string> problems;
-    for (const auto& channel : channels)
-        if (const auto problem = endpoint_problem(channel.second))
-            problems.push_back(std::string(channel.first) + ": endpoint \"" + channel.second +
-                               "\" cannot work: " + *problem);
+    for (const auto& c : channels)
+        if (const auto problem = endpoint_problem(c.endpoint, c.binds))
+            problems.push_back(std::string(c.name) + ": endpoint \"" + c.endpoint + "\" cannot work: " + *problem);
     return problems;
 }
 

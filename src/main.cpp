@@ -43,27 +43,17 @@ int main(int argc, char** argv) {
     std::signal(SIGHUP, SIG_IGN);
     core::logger logger("tarnwick", "main");
 
-    // Built in this order and released in reverse, whatever ends the run; the
+    // Released in reverse order of these declarations, whatever ends the run; the
     // pid file lock goes last, so that no other instance starts while this one
     // still holds its endpoints.
+    std::unique_ptr<core::pid_file> pid_file;
     std::unique_ptr<orx::config> configuration;
     core::core::ptr core_instance;
     core::events_loop::ptr events_loop;
-    std::unique_ptr<core::pid_file> pid_file;
     core::events_loop::signals_handle::ptr signals;
     std::unique_ptr<orx::supervision> supervision;
     std::unique_ptr<orx::application> application;
     core::events_loop::signal_watch::ptr reload_signal;
-    auto release = [&] {
-        reload_signal.reset();
-        application.reset();
-        supervision.reset();
-        signals.reset();
-        events_loop.reset();
-        core_instance.reset();
-        configuration.reset();
-        pid_file.reset();
-    };
 
     bool running = false;
     try {
@@ -92,7 +82,6 @@ int main(int argc, char** argv) {
         events_loop->run_catch_exceptions(CORE_CURRENT_LOCATION);
         supervision->stopping();
         logger.info("exit");
-        release();
         return 0;
     } catch (...) {
         logger.log_exception();
@@ -100,7 +89,6 @@ int main(int argc, char** argv) {
         // failed says why there too.
         if (!running && !logger.is_debug())
             std::cerr << "tarnwick: " << core::exception_to_string() << std::endl;
-        release();
         // A start that failed is a failure for supervisors; a stop after running is not.
         return running ? 0 : 1;
     }

@@ -95,6 +95,11 @@ INSTANTIATE_TEST_SUITE_P(endpoints, check_option, ::testing::Values(
     endpoint_case{"binary.output", "ipc://", "no address"},
     endpoint_case{"binary.tmp_output", "tcp://127.0.0.1;gateway-1.local:7001", ""},
     endpoint_case{"json.input", "tcp://[::1]:*", ""},
+    // The port forms the socket code binds to a free port, only where the service binds.
+    endpoint_case{"binary.output", "tcp://127.0.0.1:!", ""},
+    endpoint_case{"binary.tmp_output", "tcp://127.0.0.1:!", "port \"!\" is not a number from 0 to 65535"},
+    endpoint_case{"json.input", "tcp://127.0.0.1:*[50140-50100]",
+                  "port \"*[50140-50100]\" is not a number from 0 to 65535, \"*\", \"!\" or a range \"[first-last]\""},
     endpoint_case{"binary.output", "ws://*:7003", ""}));
 
 }  // namespace

@@ -2,12 +2,11 @@
 // through the service's own converter and prints what the service would publish.
 
 #include "common/line_converter.hpp"
+#include "common/tool_main.hpp"
 #include "parameter_config/config.hpp"
 
 #include <core/exception.hpp>
 #include <core/logger.hpp>
-
-#include <unistd.h>
 
 #include <iostream>
 #include <memory>
@@ -43,33 +42,26 @@ int wrong_command_line(const std::string& reason) {
     return exit_unusable;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int convert(int argc, char* argv[]) {
     std::string parameter_file;
     bool debug = false;
 
     opterr = 0;
-    int option = 0;
-    while ((option = ::getopt(argc, argv, ":p:dh")) != -1) {
-        switch (option) {
-        case 'p':
-            parameter_file = optarg;
-            break;
-        case 'd':
-            debug = true;
-            break;
-        case 'h':
-            std::cout << usage_text;
-            return exit_converted;
-        case ':':
-            return wrong_command_line(std::string("option -") + static_cast<char>(optopt) + " needs an argument");
-        default:
-            return wrong_command_line(std::string("unknown option -") + static_cast<char>(optopt));
-        }
-    }
-    if (optind < argc)
-        return wrong_command_line(std::string("unexpected argument '") + argv[optind] + "'");
+    const int operand = orx::tools::read_options(
+        argc, argv, ":p:dh", nullptr, usage_text, exit_unusable, [&](int option, const char* argument) {
+            switch (option) {
+            case 'p': parameter_file = argument; return true;
+            case 'd': debug = true; return true;
+            case ':':
+                throw orx::tools::tool_exit{
+                    wrong_command_line(std::string("option -") + static_cast<char>(optopt) + " needs an argument")};
+            default:
+                throw orx::tools::tool_exit{
+                    wrong_command_line(std::string("unknown option -") + static_cast<char>(optopt))};
+            }
+        });
+    if (operand < argc)
+        return wrong_command_line(std::string("unexpected argument '") + argv[operand] + "'");
 
     std::ios::sync_with_stdio(false);
     orx::libs::core::logger logger("tarnwick-convert", "main");
@@ -92,4 +84,10 @@ int main(int argc, char* argv[]) {
     orx::tools::line_converter converter(logger, *parameters, std::cout);
     const auto failures = converter.convert_lines(std::cin, std::cerr);
     return failures == 0 ? exit_converted : exit_line_failed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    return orx::tools::run_tool("tarnwick-convert", exit_unusable, [&] { return convert(argc, argv); });
 }

@@ -1,6 +1,7 @@
 // tarnwick-keygen: makes a CURVE key pair for the service's secure channels.
 
-#include <core/exception.hpp>
+#include "common/tool_main.hpp"
+
 #include <core/zmq/curve_keys.hpp>
 
 #include <iostream>
@@ -34,13 +35,10 @@ int main(int argc, char* argv[]) {
         std::cerr << usage_text;
         return exit_wrong_command_line;
     }
-    try {
+    return orx::tools::run_tool("tarnwick-keygen", exit_failed, [&] {
         namespace zmq = orx::libs::core::zmq;
         zmq::write_key_files(argv[1], zmq::generate_curve_key_pair());
-    } catch (const orx::libs::core::exception& e) {
-        std::cerr << "tarnwick-keygen: " << e.error() << '\n';
-        return exit_failed;
-    }
-    std::cout << "Wrote " << argv[1] << ".key and " << argv[1] << ".key_secret\n";
-    return exit_written;
+        std::cout << "Wrote " << argv[1] << ".key and " << argv[1] << ".key_secret\n";
+        return exit_written;
+    });
 }

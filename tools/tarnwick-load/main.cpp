@@ -4,6 +4,7 @@
 #include "common/client_keys.hpp"
 #include "common/endpoint_options.hpp"
 #include "common/option_number.hpp"
+#include "common/tool_main.hpp"
 #include "frames.hpp"
 #include "run.hpp"
 
@@ -93,46 +94,46 @@ settings read_settings(int argc, char** argv) {
                               {"help", no_argument, nullptr, 'h'},
                               {nullptr, 0, nullptr, 0}};
     settings chosen;
-    int option;
-    while ((option = getopt_long(argc, argv, "c:r:n:d:m:f:jqh", options, nullptr)) != -1) {
-        if (orx::tools::set_endpoint(option, optarg, chosen.m_endpoints) ||
-            orx::tools::set_key_file(option, optarg, chosen.m_key_files))
-            continue;
+    const int operand = orx::tools::read_options(argc, argv, "c:r:n:d:m:f:jqh", options, usage_text, 1,
+                                                 [&](int option, const char* argument) {
+        if (orx::tools::set_endpoint(option, argument, chosen.m_endpoints) ||
+            orx::tools::set_key_file(option, argument, chosen.m_key_files))
+            return true;
         switch (option) {
-        case 'c': chosen.m_config_file = optarg; break;
-        case 'r': chosen.m_run.m_rate = real_option("-r", optarg, 0, max_rate); break;
-        case 'n': chosen.m_run.m_count = whole_option("-n", optarg, 1, max_count); break;
-        case 'd': chosen.m_run.m_duration = real_option("-d", optarg, 0.001, max_duration); break;
-        case 'f': chosen.m_capture_file = optarg; break;
+        case 'c': chosen.m_config_file = argument; break;
+        case 'r': chosen.m_run.m_rate = real_option("-r", argument, 0, max_rate); break;
+        case 'n': chosen.m_run.m_count = whole_option("-n", argument, 1, max_count); break;
+        case 'd': chosen.m_run.m_duration = real_option("-d", argument, 0.001, max_duration); break;
+        case 'f': chosen.m_capture_file = argument; break;
         case 'j': chosen.m_run.m_downlink = true; break;
         case 'q': chosen.m_run.m_progress = false; break;
         case 'm': {
-            const auto weights = parse_mix(optarg);
+            const auto weights = parse_mix(argument);
             if (!weights)
                 throw option_error(std::string("option -m takes P:H:A:R, four whole numbers not all 0, not '") +
-                                   optarg + "'");
+                                   argument + "'");
             chosen.m_mix = *weights;
             break;
         }
-        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_option("--nodes", optarg, 1, max_nodes)); break;
+        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_option("--nodes", argument, 1, max_nodes)); break;
         case REQUEST_EVERY:
-            chosen.m_run.m_request_every = static_cast<unsigned>(whole_option("--request-every", optarg, 1, UINT_MAX));
+            chosen.m_run.m_request_every = static_cast<unsigned>(whole_option("--request-every", argument, 1, UINT_MAX));
             break;
         case REQUESTS_ONLY:
             chosen.m_run.m_requests_only = true;
             chosen.m_run.m_downlink = true;
             break;
         case SETTLE:
-            chosen.m_run.m_settle = std::chrono::milliseconds(whole_option("--settle", optarg, 0, max_ms));
+            chosen.m_run.m_settle = std::chrono::milliseconds(whole_option("--settle", argument, 0, max_ms));
             break;
-        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_option("--wait", optarg, 1, max_ms)); break;
+        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_option("--wait", argument, 1, max_ms)); break;
         case JSON: chosen.m_json = true; break;
-        case 'h': std::cout << usage_text; std::exit(0);
         default: throw option_error("unknown option; tarnwick-load -h lists the options");
         }
-    }
-    if (optind != argc)
-        throw option_error(std::string("unexpected argument: ") + argv[optind]);
+        return true;
+    });
+    if (operand != argc)
+        throw option_error(std::string("unexpected argument: ") + argv[operand]);
     if (chosen.m_run.m_count == 0 && chosen.m_run.m_duration == 0)
         chosen.m_run.m_duration = 10;
     return chosen;
@@ -271,26 +272,16 @@ void print_summary(const settings& chosen, const run_result& result) {
 
 extern "C" void on_stop_signal(int) { request_stop(); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    settings chosen;
-    std::vector<frame_template> frames;
-    run_result result;
-    try {
-        chosen = read_settings(argc, argv);
-        chosen.m_run.m_keys = orx::tools::read_client_keys(chosen.m_key_files);
-        const auto bound = orx::tools::resolve_endpoints(chosen.m_config_file, chosen.m_endpoints);
-        orx::tools::require_endpoints(bound, chosen.m_run.m_downlink);
-        chosen.m_run.m_endpoints = orx::tools::connectable(bound);
-        frames = frames_of(chosen);
-        std::signal(SIGINT, on_stop_signal);
-        std::signal(SIGTERM, on_stop_signal);
-        result = run(chosen.m_run, std::move(frames));
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-load: " << e.what() << "\n";
-        return 1;
-    }
+int measure(int argc, char** argv) {
+    settings chosen = read_settings(argc, argv);
+    chosen.m_run.m_keys = orx::tools::read_client_keys(chosen.m_key_files);
+    const auto bound = orx::tools::resolve_endpoints(chosen.m_config_file, chosen.m_endpoints);
+    orx::tools::require_endpoints(bound, chosen.m_run.m_downlink);
+    chosen.m_run.m_endpoints = orx::tools::connectable(bound);
+    auto frames = frames_of(chosen);
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    const auto result = run(chosen.m_run, std::move(frames));
     if (!result.m_answered) {
         std::cerr << "tarnwick-load: no answer on " << chosen.m_run.m_endpoints.m_json_output
                   << (chosen.m_run.m_downlink ? " and " + chosen.m_run.m_endpoints.m_binary_output : "")
@@ -306,4 +297,10 @@ int main(int argc, char** argv) {
         print_summary(chosen, result);
     }
     return result.m_stalled ? 3 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return orx::tools::run_tool("tarnwick-load", 1, [&] { return measure(argc, argv); });
 }

@@ -9,6 +9,7 @@
 #include "common/load_profile.hpp"
 #include "common/option_number.hpp"
 #include "common/sockets.hpp"
+#include "common/tool_main.hpp"
 
 #include <converter_utils.hpp>
 #include <core/timestamp.hpp>
@@ -150,9 +151,7 @@ private:
     counters m_counters;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int relay_channels(int argc, char** argv) {
     enum { SNDHWM = 1100 };
     const option options[] = {TARNWICK_ENDPOINT_OPTIONS,
                               {"sndhwm", required_argument, nullptr, SNDHWM},
@@ -161,37 +160,31 @@ int main(int argc, char** argv) {
     std::string config_file;
     int send_hwm = default_send_hwm;
     tools::endpoints chosen;
-    int option;
-    try {
-        while ((option = getopt_long(argc, argv, "c:h", options, nullptr)) != -1) {
-            if (tools::set_endpoint(option, optarg, chosen))
-                continue;
-            if (option == 'c') {
-                config_file = optarg;
-                continue;
-            }
-            if (option == SNDHWM) {
-                send_hwm = static_cast<int>(tools::whole_option("--sndhwm", optarg, 0, INT_MAX));
-                continue;
-            }
-            (option == 'h' ? std::cout : std::cerr) << usage_text;
-            return option == 'h' ? 0 : 1;
-        }
-        std::signal(SIGINT, on_stop_signal);
-        std::signal(SIGTERM, on_stop_signal);
-        zmq::context_t context(1);
-        const auto bound = tools::resolve_endpoints(config_file, chosen);
-        tools::require_endpoints(bound, true);
-        relay loop(context, bound, send_hwm);
-        std::cout << "ready" << std::endl;
-        loop.run();
-        const auto& figures = loop.figures();
-        std::fprintf(stderr,
-                     "tarnwick-relay: %llu frames (%llu refused), %llu documents, %llu requests, %llu downlink\n",
-                     figures.m_frames, figures.m_refused, figures.m_documents, figures.m_requests, figures.m_downlink);
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-relay: " << e.what() << "\n";
-        return 1;
-    }
+    tools::read_options(argc, argv, "c:h", options, usage_text, 1, [&](int option, const char* argument) {
+        if (option == 'c')
+            config_file = argument;
+        else if (option == SNDHWM)
+            send_hwm = static_cast<int>(tools::whole_option("--sndhwm", argument, 0, INT_MAX));
+        else
+            return tools::set_endpoint(option, argument, chosen);
+        return true;
+    });
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    zmq::context_t context(1);
+    const auto bound = tools::resolve_endpoints(config_file, chosen);
+    tools::require_endpoints(bound, true);
+    relay loop(context, bound, send_hwm);
+    std::cout << "ready" << std::endl;
+    loop.run();
+    const auto& figures = loop.figures();
+    std::fprintf(stderr, "tarnwick-relay: %llu frames (%llu refused), %llu documents, %llu requests, %llu downlink\n",
+                 figures.m_frames, figures.m_refused, figures.m_documents, figures.m_requests, figures.m_downlink);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return tools::run_tool("tarnwick-relay", 1, [&] { return relay_channels(argc, argv); });
 }

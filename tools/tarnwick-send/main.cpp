@@ -4,6 +4,7 @@
 #include "common/input_line.hpp"
 #include "common/option_number.hpp"
 #include "common/sockets.hpp"
+#include "common/tool_main.hpp"
 
 #include <zmq.hpp>
 
@@ -11,8 +12,6 @@
 #include <fstream>
 #include <iostream>
 #include <string>
-
-#include <getopt.h>
 
 namespace {
 
@@ -61,19 +60,18 @@ int send_lines(int argc, char** argv) {
     orx::tools::endpoints chosen;
     orx::tools::key_files key_files;
     std::chrono::milliseconds wait(5000);
-    int option = 0;
-    while ((option = getopt_long(argc, argv, "c:b:j:l:h", options, nullptr)) != -1) {
-        if (orx::tools::set_key_file(option, optarg, key_files))
-            continue;
-        switch (option) {
-        case 'c': config_file = optarg; break;
-        case 'b': chosen.m_binary_input = optarg; break;
-        case 'j': chosen.m_json_input = optarg; break;
-        case 'l': wait = std::chrono::milliseconds(orx::tools::whole_option("-l", optarg, 1, max_wait_ms)); break;
-        case 'h': std::cout << usage_text; return 0;
-        default: std::cerr << usage_text; return 1;
-        }
-    }
+    const int operand = orx::tools::read_options(
+        argc, argv, "c:b:j:l:h", options, usage_text, 1, [&](int option, const char* argument) {
+            switch (option) {
+            case 'c': config_file = argument; return true;
+            case 'b': chosen.m_binary_input = argument; return true;
+            case 'j': chosen.m_json_input = argument; return true;
+            case 'l':
+                wait = std::chrono::milliseconds(orx::tools::whole_option("-l", argument, 1, max_wait_ms));
+                return true;
+            default: return orx::tools::set_key_file(option, argument, key_files);
+            }
+        });
     const auto keys = orx::tools::read_client_keys(key_files);
     const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
     const std::string& binary_endpoint = endpoints.m_binary_input;
@@ -84,12 +82,12 @@ int send_lines(int argc, char** argv) {
     }
 
     std::ifstream file;
-    if (optind < argc) {
-        file.open(argv[optind]);
+    if (operand < argc) {
+        file.open(argv[operand]);
         if (!file)
-            throw std::runtime_error(std::string("cannot open ") + argv[optind]);
+            throw std::runtime_error(std::string("cannot open ") + argv[operand]);
     }
-    std::istream& input = optind < argc ? static_cast<std::istream&>(file) : std::cin;
+    std::istream& input = operand < argc ? static_cast<std::istream&>(file) : std::cin;
 
     zmq::context_t context;
     zmq::socket_t binary(context, zmq::socket_type::push);
@@ -131,10 +129,5 @@ int send_lines(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return send_lines(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-send: " << e.what() << "\n";
-        return 1;
-    }
+    return orx::tools::run_tool("tarnwick-send", 1, [&] { return send_lines(argc, argv); });
 }

@@ -3,6 +3,7 @@
 #include "common/endpoints.hpp"
 #include "common/option_number.hpp"
 #include "common/sockets.hpp"
+#include "common/tool_main.hpp"
 
 #include <zmq.hpp>
 
@@ -11,8 +12,6 @@
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include <getopt.h>
 
 namespace {
 
@@ -49,22 +48,18 @@ int tap(int argc, char** argv) {
     bool json_only = false, binary_only = false;
     long long count = -1;
     orx::tools::key_files key_files;
-    int option = 0;
-    while ((option = getopt_long(argc, argv, "c:j:b:t:JBn:h", options, nullptr)) != -1) {
-        if (orx::tools::set_key_file(option, optarg, key_files))
-            continue;
+    orx::tools::read_options(argc, argv, "c:j:b:t:JBn:h", options, usage_text, 1, [&](int option, const char* argument) {
         switch (option) {
-        case 'c': config_file = optarg; break;
-        case 'j': chosen.m_json_output = optarg; break;
-        case 'b': chosen.m_binary_output = optarg; break;
-        case 't': topics.emplace_back(optarg); break;
-        case 'J': json_only = true; break;
-        case 'B': binary_only = true; break;
-        case 'n': count = orx::tools::whole_option("-n", optarg, 1, LLONG_MAX); break;
-        case 'h': std::cout << usage_text; return 0;
-        default: std::cerr << usage_text; return 1;
+        case 'c': config_file = argument; return true;
+        case 'j': chosen.m_json_output = argument; return true;
+        case 'b': chosen.m_binary_output = argument; return true;
+        case 't': topics.emplace_back(argument); return true;
+        case 'J': json_only = true; return true;
+        case 'B': binary_only = true; return true;
+        case 'n': count = orx::tools::whole_option("-n", argument, 1, LLONG_MAX); return true;
+        default: return orx::tools::set_key_file(option, argument, key_files);
         }
-    }
+    });
     const auto keys = orx::tools::read_client_keys(key_files);
     const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
     std::string json_endpoint = endpoints.m_json_output;
@@ -124,10 +119,5 @@ int tap(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return tap(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "tarnwick-tap: " << e.what() << "\n";
-        return 1;
-    }
+    return orx::tools::run_tool("tarnwick-tap", 1, [&] { return tap(argc, argv); });
 }

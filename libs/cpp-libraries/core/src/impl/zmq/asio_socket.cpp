@@ -1,6 +1,7 @@
 #include "core/zmq/asio_socket.hpp"
 
 #include "core/zmq/ipc_endpoint.hpp"
+#include "core/zmq/tcp_port.hpp"
 
 #include <boost/asio/error.hpp>
 #include <boost/asio/post.hpp>
@@ -26,10 +27,6 @@ constexpr int close_linger_ms = 1000;
 // reactor each turn) is shared by several parts.
 constexpr int parts_per_turn = 16;
 
-// Ports tried by "!" and by a range that leaves its bounds out.
-constexpr int first_dynamic_port = 0xC000;
-constexpr int last_dynamic_port = 0xFFFF;
-
 boost::system::error_code last_error() { return {zmq_errno(), boost::system::system_category()}; }
 
 void throw_on(const boost::system::error_code& error, const char* what) {
@@ -45,70 +42,17 @@ void post_completion(boost::asio::io_context& io_context, asio_socket::receive_h
     });
 }
 
-// The binding's own port forms of a "tcp://" endpoint: "!" or "*", "!" or
-// nothing followed by "[first-last]".
-struct port_choice {
-    std::string prefix;  // the endpoint up to and including the port's ':'
-    int first = first_dynamic_port;
-    int last = last_dynamic_port;
-    bool random = false;
-};
-
-bool parse_port(boost::string_view text, int& port) {
-    if (text.empty() || text.size() > 5)
-        return false;
-    port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        port = port * 10 + (c - '0');
-    }
-    return port >= 1 && port <= 0xFFFF;
-}
-
-// False for an endpoint that goes to libzmq as it stands. A malformed form sets
-// `error` to EINVAL.
-bool parse_dynamic_port(const std::string& endpoint, port_choice& choice, boost::system::error_code& error) {
-    static const boost::string_view tcp = "tcp://";
-    const boost::string_view text(endpoint);
-    if (!text.starts_with(tcp))
-        return false;
-    const auto colon = text.rfind(':');
-    if (colon == boost::string_view::npos || colon < tcp.size())
-        return false;
-    boost::string_view port = text.substr(colon + 1);
-    char mode = 0;
-    if (!port.empty() && (port.front() == '*' || port.front() == '!')) {
-        mode = port.front();
-        port.remove_prefix(1);
-    }
-    if (port.empty() ? mode != '!' : port.front() != '[')
-        return false;
-    choice.prefix = endpoint.substr(0, colon + 1);
-    choice.random = mode == '!';
-    if (port.empty())
-        return true;
-    const auto dash = port.find('-');
-    bool valid = port.size() >= 3 && port.back() == ']' && dash != boost::string_view::npos;
-    if (valid) {
-        const auto first = port.substr(1, dash - 1);
-        const auto last = port.substr(dash + 1, port.size() - dash - 2);
-        valid = (first.empty() || parse_port(first, choice.first)) && (last.empty() || parse_port(last, choice.last)) &&
-                choice.first <= choice.last;
-    }
-    if (!valid)
-        error = boost::system::error_code(EINVAL, boost::system::system_category());
-    return true;
-}
-
-void bind_dynamic(void* handle, const port_choice& choice, boost::system::error_code& error) {
+// Binds `prefix` (the endpoint up to and including the port's ':') to a free
+// port of the range.
+void bind_free_port(void* handle, const std::string& prefix, const tcp_port& choice,
+                    boost::system::error_code& error) {
     std::vector<int> ports;
     for (int port = choice.first; port <= choice.last; ++port)
         ports.push_back(port);
     if (choice.random)
         std::shuffle(ports.begin(), ports.end(), std::mt19937(std::random_device{}()));
     for (int port : ports) {
-        if (zmq_bind(handle, (choice.prefix + std::to_string(port)).c_str()) == 0) {
+        if (zmq_bind(handle, (prefix + std::to_string(port)).c_str()) == 0) {
             error = {};
             return;
         }
@@ -299,11 +243,16 @@ void* asio_socket::native_handle() const { return m_state ? m_state->m_handle : 
 void asio_socket::bind(const std::string& endpoint, boost::system::error_code& error) {
     error = {};
     void* handle = state().m_handle;
-    port_choice choice;
-    if (parse_dynamic_port(endpoint, choice, error)) {
-        if (!error)
-            bind_dynamic(handle, choice, error);
-        return;
+    if (const auto field = tcp_port_field(endpoint)) {
+        const auto port = parse_tcp_port(*field);
+        if (!port) {
+            error = boost::system::error_code(EINVAL, boost::system::system_category());
+            return;
+        }
+        if (port->free_port) {
+            bind_free_port(handle, endpoint.substr(0, endpoint.size() - field->size()), *port, error);
+            return;
+        }
     }
     // An ipc endpoint another process listens on is in use, as a TCP port would be.
     if (ipc_endpoint_in_use(endpoint))
