@@ -11,6 +11,16 @@
 
 namespace orx {
 
+// The MQTT link's counts; they appear in the line and the file once enabled.
+struct mqtt_counts {
+    bool connected = false;
+    uint64_t published = 0;  // acknowledged by the broker (QoS 1) or written to it (QoS 0)
+    uint64_t queued = 0;     // held for the broker now: waiting, or sent and not yet acknowledged
+    uint64_t dropped = 0;
+    uint64_t requests = 0;
+    uint64_t reconnects = 0;
+};
+
 // Counts since start of what the service received, published, sent and dropped,
 // and how long each input has been quiet.
 class statistics {
@@ -31,15 +41,7 @@ public:
     void on_tmp_output_dropped() { ++m_tmp_output_dropped; }
     void on_connection_refused() { ++m_connections_refused; }
 
-    // The MQTT link's counts; they appear in the line and the file once enabled.
-    struct mqtt_counts {
-        bool connected = false;
-        uint64_t published = 0;  // acknowledged by the broker (QoS 1) or written to it (QoS 0)
-        uint64_t queued = 0;     // held for the broker now: waiting, or sent and not yet acknowledged
-        uint64_t dropped = 0;
-        uint64_t requests = 0;
-        uint64_t reconnects = 0;
-    };
+    using mqtt_counts = orx::mqtt_counts;
     void enable_mqtt() { m_mqtt.emplace(); }
     mqtt_counts& mqtt() { return *m_mqtt; }
 

@@ -207,6 +207,10 @@ logger::~logger() {
     m_system_log->close();
     {
         std::lock_guard<std::mutex> lock(m_socket_mutex);
+        // The monitor stops before the socket closes: an event raised while the
+        // context shuts down could not be sent, and libzmq would not free it.
+        if (m_collector_watch.joinable())
+            zmq_socket_monitor(m_debug_socket.handle(), nullptr, 0);
         m_debug_socket.close();
     }
     // Ends the watch's wait on its monitor socket; the queued lines keep their linger.
