@@ -99,8 +99,11 @@ void application::initialize() {
         short_queue.max_message_size = socket_limit(max_request_text);
         m_zmq_json_input = bind(type::pull, m_config.json.input, short_queue);
     }
-    if (!m_zmq_json_output)
-        m_zmq_json_output = bind(type::pub, m_config.json.output);
+    if (!m_zmq_json_output) {
+        zmq::socket::options document_queue;
+        document_queue.send_queue = m_config.json.output_hwm;
+        m_zmq_json_output = bind(type::pub, m_config.json.output, document_queue);
+    }
     m_initialization_timer->stop();
     on_start();
     m_supervision.ready(m_statistics.summary() + m_statistics.liveness());

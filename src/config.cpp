@@ -4,6 +4,7 @@
 #include <core/exception.hpp>
 #include <core/regular_file.hpp>
 
+#include <limits>
 #include <sstream>
 #include <tuple>
 
@@ -45,12 +46,12 @@ result<boost::optional<config::security_group>> optional_security(const document
     return boost::optional<config::security_group>(group);
 }
 
-// An integer of the "mqtt" group within [low, high], or its default when left out.
-result<int> mqtt_integer(const libs::config::dictionary& group, const std::string& key, int fallback, int low,
-                         int high) {
+// An integer member of a group within [low, high], or none when left out.
+result<boost::optional<int>> optional_integer(const libs::config::dictionary& group, const std::string& group_name,
+                                              const std::string& key, int low, int high) {
     const auto member = group.get_value(key);
     if (!member)
-        return fallback;
+        return boost::optional<int>();
     boost::optional<int> number;
     try {
         number = member->as_int();
@@ -59,8 +60,26 @@ result<int> mqtt_integer(const libs::config::dictionary& group, const std::strin
     }
     if (!number || *number < low || *number > high)
         return libs::config::error_reason{"Can not find field <int " + std::to_string(low) + ".." +
-                                          std::to_string(high) + ">: mqtt." + key};
-    return *number;
+                                          std::to_string(high) + ">: " + group_name + "." + key};
+    return number;
+}
+
+// An integer of the "mqtt" group within [low, high], or its default when left out.
+result<int> mqtt_integer(const libs::config::dictionary& group, const std::string& key, int fallback, int low,
+                         int high) {
+    const auto found = optional_integer(group, "mqtt", key, low, high);
+    if (!found.ok())
+        return libs::config::error_reason{found.reason()};
+    return found.value().value_or(fallback);
+}
+
+// The "json" group's optional send high-water mark of the output.
+result<boost::optional<int>> optional_output_hwm(const document& doc) {
+    const auto group = doc.get_root().get_value("json");
+    const auto object = group ? group->as_object() : boost::none;
+    if (!object)
+        return boost::optional<int>();
+    return optional_integer(*object, "json", "output_hwm", 0, std::numeric_limits<int>::max());
 }
 
 // The whole group or nothing; a group given must name its broker.
@@ -107,6 +126,7 @@ config::config(std::istream& stream) {
                      + doc->get_by_path<std::string>({"binary", "tmp_output"})
                      + doc->get_by_path<std::string>({"json", "input"})
                      + doc->get_by_path<std::string>({"json", "output"})
+                     + optional_output_hwm(*doc)
                      + doc->get_by_path<std::string>({"parameters", "config_file"})
                      + optional_string(*doc, "statistics", "textfile")
                      + optional_security(*doc)
@@ -115,7 +135,7 @@ config::config(std::istream& stream) {
         throw libs::core::exception("Config file is invalid: " + all.reason(), CORE_CURRENT_LOCATION);
 
     std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
-             binary.output, binary.tmp_output, json.input, json.output, parameters.config_file,
+             binary.output, binary.tmp_output, json.input, json.output, json.output_hwm, parameters.config_file,
              statistics.textfile, security, mqtt) = all.value();
 }
 

@@ -26,6 +26,9 @@ struct config {
     struct json_group {
         std::string input;
         std::string output;
+        // Documents held for each subscriber of the output ("output_hwm"); 0 sets
+        // no limit, none keeps ZeroMQ's 1000.
+        boost::optional<int> output_hwm;
     };
     struct parameters_group {
         std::string config_file;

@@ -37,6 +37,9 @@ TEST(service_config, reads_every_field_past_comments_and_extra_keys) {
     EXPECT_EQ(read(doc).statistics.textfile, std::string("s"));
     doc["statistics"] = Json::objectValue;
     EXPECT_EQ(read(doc).statistics.textfile, boost::none);
+    EXPECT_EQ(cfg.json.output_hwm, boost::none);
+    doc["json"]["output_hwm"] = 0;
+    EXPECT_EQ(read(doc).json.output_hwm, 0);
 }
 
 struct invalid_case {
@@ -65,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(documents, invalid_documents, ::testing::Values(
                  "Can not find object <object>: parameters, path: parameters.config_file"},
     invalid_case{[](Json::Value& d) { d["statistics"]["textfile"] = 1; d["json"]["output"] = Json::nullValue; },
                  "Can not find field <string>: json.output\nCan not find field <string>: statistics.textfile"},
+    invalid_case{[](Json::Value& d) { d["json"]["output_hwm"] = -1; },
+                 "Can not find field <int 0..2147483647>: json.output_hwm"},
     invalid_case{[](Json::Value& d) { d["statistics"] = "/var/lib/stats.prom"; },
                  "Can not find object <object>: statistics, path: statistics.textfile"}));
 

@@ -34,6 +34,8 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
             opened.set_option(ZMQ_IMMEDIATE, 1);
         if (options.receive_queue > 0)
             opened.set_option(ZMQ_RCVHWM, options.receive_queue);
+        if (options.send_queue)
+            opened.set_option(ZMQ_SNDHWM, *options.send_queue);
         if (options.max_message_size > 0)
             opened.set_option(ZMQ_MAXMSGSIZE, &options.max_message_size, sizeof options.max_message_size);
         if (options.handshake_interval.count() > 0)

@@ -47,6 +47,10 @@ public:
         // How many received messages may wait to be handled (ZMQ_RCVHWM); 0 keeps
         // ZeroMQ's default. Beyond it the peer's side holds them.
         int receive_queue = 0;
+        // How many messages may wait for each peer before more are dropped (a
+        // publisher) or a send waits (ZMQ_SNDHWM); 0 sets no limit, none keeps
+        // ZeroMQ's default of 1000.
+        boost::optional<int> send_queue;
         // The longest message part a peer may send (ZMQ_MAXMSGSIZE); 0 sets no
         // limit. A longer one closes that peer's connection before it is held in
         // memory; the peer connects again.
