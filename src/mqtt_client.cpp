@@ -91,13 +91,12 @@ void mqtt_client::connect() {
     after_call(MOSQ_ERR_SUCCESS);
 }
 
-boost::optional<int> mqtt_client::publish(const std::string& topic, boost::string_view payload, int qos,
-                                          bool retain) {
+boost::optional<int> mqtt_client::publish(const char* topic, boost::string_view payload, int qos, bool retain) {
     if (!m_connected)
         return boost::none;
     int mid = 0;
     const int code =
-        mosquitto_publish(m_mosquitto, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos, retain);
+        mosquitto_publish(m_mosquitto, &mid, topic, static_cast<int>(payload.size()), payload.data(), qos, retain);
     if (code != MOSQ_ERR_SUCCESS && code != MOSQ_ERR_NO_CONN && code != MOSQ_ERR_CONN_LOST && code != MOSQ_ERR_ERRNO)
         check(code, "publish");
     // A QoS 0 message written at once is reported at once: the caller learns
@@ -223,16 +222,21 @@ void mqtt_client::deliver() {
     m_delivering = true;
     const auto done = libs::core::execute_on_scope_exit([this]() noexcept { m_delivering = false; });
     while (!m_events.empty()) {
-        std::vector<event> batch;
-        batch.swap(m_events);
-        for (auto& taken : batch) {
+        // The two vectors trade places and keep their storage.
+        m_batch.swap(m_events);
+        const auto taken_all = libs::core::execute_on_scope_exit([this]() noexcept { m_batch.clear(); });
+        for (auto& taken : m_batch) {
             switch (taken.what) {
             case event::CONNECTED:
                 m_connected = true;
+                // libmosquitto formats a log line for every packet while a log
+                // callback is set; its errors matter only until a connection stands.
+                mosquitto_log_callback_set(m_mosquitto, nullptr);
                 m_handlers.connected();
                 break;
             case event::DISCONNECTED:
                 m_connected = false;
+                mosquitto_log_callback_set(m_mosquitto, &mqtt_client::on_log);
                 m_handlers.disconnected(taken.text);
                 break;
             case event::PUBLISHED:

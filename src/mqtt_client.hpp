@@ -56,7 +56,7 @@ public:
     bool is_connected() const { return m_connected; }
 
     // Hands one message to libmosquitto; its message id, or nothing when not connected.
-    boost::optional<int> publish(const std::string& topic, boost::string_view payload, int qos, bool retain);
+    boost::optional<int> publish(const char* topic, boost::string_view payload, int qos, bool retain);
     void subscribe(const std::string& topic, int qos);
 
     // For the stop, when the loop no longer runs: drives the connection itself
@@ -102,7 +102,7 @@ private:
     bool m_connected = false, m_attempted = false, m_delivering = false, m_delivery_posted = false;
     std::string m_refusal;   // the broker's answer to the last CONNECT, when it refused
     std::string m_last_error;  // libmosquitto's last error log line (TLS failures say why there)
-    std::vector<event> m_events;
+    std::vector<event> m_events, m_batch;  // reported by libmosquitto; being delivered
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 };
 

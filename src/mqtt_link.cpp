@@ -68,13 +68,13 @@ mqtt_link::~mqtt_link() {
         m_client->run_until(
             [this] {
                 send_waiting();
-                return m_queue.empty() && m_in_flight.empty();
+                return m_queue.empty() && m_in_flight_count == 0;
             },
             stop_flush_bound);
-        m_client->publish(m_status_topic, "offline", 1, true);
+        m_client->publish(m_status_topic.c_str(), "offline", 1, true);
         m_client->disconnect(disconnect_bound);
     }
-    const auto unsent = m_queue.size() + m_in_flight.size();
+    const auto unsent = m_queue.size() + m_in_flight_count;
     (unsent == 0 ? m_logger.info("mqtt: stopped, %1% messages unsent")
                  : m_logger.warning("mqtt: stopped, %1% messages unsent")) % unsent;
     m_client.reset();
@@ -96,13 +96,20 @@ void mqtt_link::publish_document(boost::string_view topic, boost::string_view ma
 
 void mqtt_link::publish_downlink(boost::string_view hex) { publish(m_downlink_topic, hex); }
 
-bool mqtt_link::can_send() const { return m_client->is_connected() && m_in_flight.size() < max_in_flight; }
+bool mqtt_link::can_send() const { return m_client->is_connected() && m_in_flight_count < max_in_flight; }
+
+void mqtt_link::mark_in_flight(int mid) {
+    if (!m_in_flight[static_cast<std::size_t>(mid)]) {
+        m_in_flight[static_cast<std::size_t>(mid)] = true;
+        ++m_in_flight_count;
+    }
+}
 
 void mqtt_link::publish(const std::string& topic, boost::string_view payload) {
     // Straight to the broker when nothing waits before it; the queue keeps the order otherwise.
     if (m_queue.empty() && can_send()) {
-        if (const auto mid = m_client->publish(topic, payload, m_qos, false)) {
-            m_in_flight.insert(*mid);
+        if (const auto mid = m_client->publish(topic.c_str(), payload, m_qos, false)) {
+            mark_in_flight(*mid);
             count_queued();
             return;
         }
@@ -112,23 +119,26 @@ void mqtt_link::publish(const std::string& topic, boost::string_view payload) {
         ++m_counts.dropped;
         warn_dropped();
     }
-    m_queue.push_back({topic, std::string(payload)});
+    message waiting{std::string(), topic.size()};
+    waiting.text.reserve(topic.size() + 1 + payload.size());
+    waiting.text.append(topic).append(1, '\0').append(payload.data(), payload.size());
+    m_queue.push_back(std::move(waiting));
     count_queued();
 }
 
 void mqtt_link::send_waiting() {
     while (!m_queue.empty() && can_send()) {
         const auto& next = m_queue.front();
-        const auto mid = m_client->publish(next.topic, next.payload, m_qos, false);
+        const auto mid = m_client->publish(next.topic(), next.payload(), m_qos, false);
         if (!mid)
             break;
-        m_in_flight.insert(*mid);
+        mark_in_flight(*mid);
         m_queue.pop_front();
     }
     count_queued();
 }
 
-void mqtt_link::count_queued() { m_counts.queued = m_queue.size() + m_in_flight.size(); }
+void mqtt_link::count_queued() { m_counts.queued = m_queue.size() + m_in_flight_count; }
 
 void mqtt_link::on_connected() {
     m_backoff = std::chrono::seconds(1);
@@ -137,8 +147,8 @@ void mqtt_link::on_connected() {
         ++m_counts.reconnects;
     m_ever_connected = true;
     m_counts.connected = true;
-    m_logger.info("mqtt: connected to %1%, %2% messages waiting") % m_broker % (m_queue.size() + m_in_flight.size());
-    m_client->publish(m_status_topic, "online", 1, true);
+    m_logger.info("mqtt: connected to %1%, %2% messages waiting") % m_broker % (m_queue.size() + m_in_flight_count);
+    m_client->publish(m_status_topic.c_str(), "online", 1, true);
     // The persistent session keeps the subscription; it is renewed in case the broker lost it.
     m_client->subscribe(m_request_topic, 1);
     send_waiting();
@@ -150,13 +160,14 @@ void mqtt_link::on_disconnected(const std::string& reason) {
     // At QoS 0 libmosquitto forgets what it had not written yet; at QoS 1 it sends
     // its unacknowledged messages again on the next connection.
     if (m_qos == 0) {
-        m_counts.dropped += m_in_flight.size();
-        m_in_flight.clear();
+        m_counts.dropped += m_in_flight_count;
+        m_in_flight.assign(m_in_flight.size(), false);
+        m_in_flight_count = 0;
         count_queued();
     }
     if (was_connected)
         m_logger.warning("mqtt: connection to %1% lost: %2%; %3% messages waiting, connecting again") % m_broker %
-            reason % (m_queue.size() + m_in_flight.size());
+            reason % (m_queue.size() + m_in_flight_count);
     else if (reason != m_last_failure)
         m_logger.error("mqtt: cannot connect to %1%: %2%; trying again after 1 s, then up to every %3% s") %
             m_broker % reason % max_backoff.count();
@@ -176,8 +187,10 @@ void mqtt_link::retry_later() {
 }
 
 void mqtt_link::on_published(int mid) {
-    if (m_in_flight.erase(mid) == 0)
+    if (mid <= 0 || mid >= static_cast<int>(m_in_flight.size()) || !m_in_flight[static_cast<std::size_t>(mid)])
         return;  // the status message
+    m_in_flight[static_cast<std::size_t>(mid)] = false;
+    --m_in_flight_count;
     ++m_counts.published;
     send_waiting();
 }

@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 namespace orx {
 
@@ -48,11 +48,16 @@ public:
     static constexpr std::chrono::seconds stop_flush_bound{5};
 
 private:
+    // The topic, a NUL and the payload in one allocation.
     struct message {
-        std::string topic, payload;
+        std::string text;
+        std::size_t topic_size;
+        const char* topic() const { return text.c_str(); }
+        boost::string_view payload() const { return boost::string_view(text).substr(topic_size + 1); }
     };
 
     void publish(const std::string& topic, boost::string_view payload);
+    void mark_in_flight(int mid);
     void send_waiting();
     bool can_send() const;
     void on_connected();
@@ -71,7 +76,9 @@ private:
     int m_qos;
     std::size_t m_queue_limit;
     std::deque<message> m_queue;            // waiting for the broker, oldest first
-    std::unordered_set<int> m_in_flight;    // handed to libmosquitto, not yet acknowledged
+    // Handed to libmosquitto and not yet acknowledged, by message id (1 to 65535).
+    std::vector<bool> m_in_flight = std::vector<bool>(65536);
+    std::size_t m_in_flight_count = 0;
     std::string m_topic;                    // reused for every document's topic
     std::unique_ptr<mqtt_client> m_client;
     boost::asio::steady_timer m_retry;
