@@ -29,8 +29,8 @@ std::ostream& operator<<(std::ostream& out, const excerpt& e) { return out << cu
 
 // ---- formatter ----
 
-component_logger::formatter::formatter(int level, const boost::string_view& format, const component_logger& logger)
-    : m_log_level(level), m_logger(logger), m_active(logger.is_enabled(level)) {
+component_logger::formatter::formatter(int log_level, const boost::string_view& format, const component_logger& logger)
+    : m_log_level(log_level), m_logger(logger), m_active(logger.is_enabled(log_level)) {
     if (m_active)
         m_format.parse(std::string(format.data()));
 }
@@ -102,14 +102,14 @@ component_logger::ptr component_logger::component(const std::string& component_n
     return std::make_unique<component_logger>(m_logger, m_module_name, component_name);
 }
 
-bool component_logger::is_enabled(int level) const {
+bool component_logger::is_enabled(int log_level) const {
     // The system log shows debug lines only in debug mode; the socket gets every
     // level once it is connected.
-    const bool to_system_log = level < DEBUG || m_logger.is_debug();
+    const bool to_system_log = log_level < DEBUG || m_logger.is_debug();
     // Other lines wait in the socket's queue for a collector to come; a debug line,
     // one per frame, is formatted only while a collector can take it.
     const bool to_socket = m_logger.is_writing_to_socket() && m_logger.socket_connected() &&
-                           (level < DEBUG || m_logger.collector_present());
+                           (log_level < DEBUG || m_logger.collector_present());
     return to_system_log || to_socket;
 }
 
@@ -175,7 +175,7 @@ void component_logger::log_error(const boost::system::error_code& error_code, so
     error("%1%:%2%: %3%") % location.remove_directory_prefix() % location.line() % error_code.message();
 }
 
-void component_logger::emit(int level, const std::string& body, const boost::optional<timestamp>& time) const {
+void component_logger::emit(int log_level, const std::string& body, const boost::optional<timestamp>& time) const {
     const timestamp when = time ? *time : timestamp::current_time();
     const std::string date = when.to_iso_8601(true, ' ', false) + ' ';
     const std::string indentation = make_indent();
@@ -184,7 +184,7 @@ void component_logger::emit(int level, const std::string& body, const boost::opt
     std::string socket_line;
     if (m_logger.is_writing_to_socket())
         socket_line = m_zmq_prefix + date + indentation + body;
-    m_logger.write(level, system_line, socket_line);
+    m_logger.write(log_level, system_line, socket_line);
 }
 
 // ---- logger ----
@@ -283,8 +283,8 @@ void logger::watch_collectors(void* monitor) {
     zmq_close(monitor);
 }
 
-void logger::write(int level, const std::string& system_line, const std::string& socket_line) const {
-    m_system_log->write(level, system_line);
+void logger::write(int log_level, const std::string& system_line, const std::string& socket_line) const {
+    m_system_log->write(log_level, system_line);
     if (socket_line.empty() || !m_connected)
         return;
     std::lock_guard<std::mutex> lock(m_socket_mutex);

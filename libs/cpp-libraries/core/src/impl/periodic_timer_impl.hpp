@@ -15,7 +15,7 @@ class periodic_timer_impl final : public periodic_timer {
 public:
     // Raises an exception for a period that is not positive.
     periodic_timer_impl(timers_manager& manager, std::chrono::nanoseconds period, const std::string& name,
-                        timer::callback cb, source_location location, bool execute_now);
+                        timer::callback cb, source_location location, bool fire_now);
 
     void reset(std::chrono::nanoseconds period) override;
     void stop() override;

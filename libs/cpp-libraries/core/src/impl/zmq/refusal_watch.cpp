@@ -109,11 +109,11 @@ void refusal_watch::on_event(std::uint16_t id, std::uint32_t value, const std::s
 
 void refusal_watch::on_disconnected(int descriptor, const std::string& endpoint,
                                     boost::optional<std::string> failure) {
-    const bool handshaking = m_handshaking_by_descriptor.count(descriptor) != 0;
+    const bool was_handshaking = m_handshaking_by_descriptor.count(descriptor) != 0;
     forget(descriptor);
     if (failure)
         return m_reports->on_refusal({endpoint, *failure});
-    if (!handshaking)
+    if (!was_handshaking)
         return;
     // An end without a word: the connection whose result waits, or one refused
     // without a failure told (no ZMTP 3 greeting, a frame that does not parse).

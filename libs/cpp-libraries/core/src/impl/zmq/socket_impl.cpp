@@ -72,8 +72,9 @@ socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_cont
                 "zmq::socket_impl::bind to ", CORE_CURRENT_LOCATION);
 }
 
-socket_impl::socket_impl(asio_socket socket, const component_logger& logger, zap_handler::watch::ptr refusal_watch)
-    : m_socket(std::move(socket)),
+socket_impl::socket_impl(asio_socket async_socket, const component_logger& logger,
+                         zap_handler::watch::ptr refusal_watch)
+    : m_socket(std::move(async_socket)),
       m_refusal_watch(std::move(refusal_watch)),
       m_logger(logger),
       m_data(std::make_shared<shared_data>()) {}

@@ -19,7 +19,8 @@ public:
     static ptr bind(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
                     std::string endpoint, options socket_options = {});
 
-    socket_impl(asio_socket socket, const component_logger& logger, zap_handler::watch::ptr refusal_watch = nullptr);
+    socket_impl(asio_socket async_socket, const component_logger& logger,
+                zap_handler::watch::ptr refusal_watch = nullptr);
     ~socket_impl() override;
 
     void set_receive_callback(callback cb) override;

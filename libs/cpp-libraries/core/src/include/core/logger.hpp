@@ -56,7 +56,7 @@ public:
     // One log line under construction; emitted when destroyed.
     class formatter {
     public:
-        formatter(int level, const boost::string_view& format, const component_logger& logger);
+        formatter(int log_level, const boost::string_view& format, const component_logger& logger);
         formatter(formatter&& other) noexcept;
         formatter(const formatter&) = delete;
         formatter& operator=(const formatter&) = delete;
@@ -110,13 +110,13 @@ public:
 
     // Whether a line of this level would reach the system log or the debug socket;
     // lets callers skip formatting lines nobody receives.
-    bool is_enabled(int level) const;
+    bool is_enabled(int log_level) const;
 
 private:
     friend class formatter;
     indent_guard indent() const;
     std::string make_indent() const;
-    void emit(int level, const std::string& body, const boost::optional<timestamp>& time) const;
+    void emit(int log_level, const std::string& body, const boost::optional<timestamp>& time) const;
 
     mutable std::atomic<int32_t> m_indent{0};
     const logger& m_logger;
@@ -145,7 +145,7 @@ public:
 
 private:
     friend class component_logger;
-    void write(int level, const std::string& system_line, const std::string& socket_line) const;
+    void write(int log_level, const std::string& system_line, const std::string& socket_line) const;
     bool socket_connected() const { return m_connected; }
     bool collector_present() const { return m_collectors > 0; }
     void start_collector_watch();
