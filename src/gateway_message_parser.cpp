@@ -72,8 +72,8 @@ gateway_message_parser::gateway_message gateway_message_parser::parse(const bina
     const auto timestamp = get_timestamp(text);
     if (!timestamp)
         throw exception("Can not parse timestamp", CORE_CURRENT_LOCATION);
-    const auto data = get_data(timestamp->m_rest);
-    if (!data)
+    const auto data_part = get_data(timestamp->m_rest);
+    if (!data_part)
         throw exception("Can not parse data", CORE_CURRENT_LOCATION);
     if (timestamp->m_timestamp.size() < bytes(6u))
         throw exception("The timestamp must be 6 bytes long", CORE_CURRENT_LOCATION);
@@ -82,10 +82,10 @@ gateway_message_parser::gateway_message gateway_message_parser::parse(const bina
     const uint64_t milliseconds = *parse_number<uint16_t>(timestamp->m_timestamp.substr(8));
     const uint64_t value = seconds * 1000u + milliseconds;
 
-    if (data->m_data.size() < bytes(8u))
+    if (data_part->m_data.size() < bytes(8u))
         throw exception("Expected mac address", CORE_CURRENT_LOCATION);
 
-    const auto section = data->m_data;
+    const auto section = data_part->m_data;
     return gateway_message(libs::core::timestamp(static_cast<int64_t>(value)), section, std::move(validated));
 }
 

@@ -41,8 +41,8 @@ bool ready_now(int fd, short events) {
 
 }  // namespace
 
-mqtt_client::mqtt_client(boost::asio::io_context& io_context, settings settings, handlers handlers)
-    : m_io_context(io_context), m_settings(std::move(settings)), m_handlers(std::move(handlers)),
+mqtt_client::mqtt_client(boost::asio::io_context& io_context, settings client_settings, handlers client_handlers)
+    : m_io_context(io_context), m_settings(std::move(client_settings)), m_handlers(std::move(client_handlers)),
       m_descriptor(io_context), m_tick(io_context) {
     static std::once_flag initialized;
     std::call_once(initialized, [] { mosquitto_lib_init(); });

@@ -46,7 +46,7 @@ public:
     };
 
     // Raises orx::libs::core::exception when libmosquitto refuses a setting.
-    mqtt_client(boost::asio::io_context& io_context, settings settings, handlers handlers);
+    mqtt_client(boost::asio::io_context& io_context, settings client_settings, handlers client_handlers);
     ~mqtt_client();
     mqtt_client(const mqtt_client&) = delete;
     mqtt_client& operator=(const mqtt_client&) = delete;
