@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                       status_case{"only_line_failed_without_end", "{not json", {}, 1},
                       status_case{"unknown_option", request, {"-x"}, 2},
                       status_case{"parameter_file_missing", request, {"-p", "/nonexistent/parameters.json"}, 2}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& case_info) { return case_info.param.name; });
 
 }  // namespace
 }  // namespace orx::test

@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         request_case{"no_message", R"({"mac":"001122aabbcc"})", 0, {}},
         request_case{"mac_not_hex", R"({"mac":"00112233445G","message":{"reboot":{}}})", 0, {},
                      {3, "Request dropped, \"mac\" is not 12 hex digits: \"00112233445G\""}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& case_info) { return std::string(case_info.param.name); });
 
 TEST_F(requests, size_field_limits_the_body) {
     send_downlink_frame(handler, "080E", sequence_number, 0x000E, std::string(2 * 65533, 'A'), address);

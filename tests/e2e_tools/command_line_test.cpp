@@ -57,6 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
         command{"unknown_option", {"-x", "-c", "@"}, 1, "", usage},
         command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
         command{"pid_file_held_by_a_running_instance", {"-c", "@"}, 1, "", "Process is running"}),
-    [](const ::testing::TestParamInfo<command>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<command>& case_info) { return case_info.param.name; });
 
 }  // namespace

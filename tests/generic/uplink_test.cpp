@@ -95,7 +95,7 @@ const std::vector<frame_case> frame_cases{
         frame_case{"request_too_short", generic_frame("000F", "01"), {}, "cmd_data is too short: (1) 01"}};
 
 INSTANTIATE_TEST_SUITE_P(frames, generic_frames, ::testing::ValuesIn(frame_cases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& case_info) { return std::string(case_info.param.name); });
 
 // Documents are kept from frame to frame: one converter given every frame in turn,
 // forwards and then backwards, publishes what each frame publishes alone.

@@ -92,7 +92,7 @@ const std::vector<payload_case> payload_cases{
         payload_case{"wrong_size", "010E00" "0002" "0030" "99" "0011223344556677", {mac}, true}};
 
 INSTANTIATE_TEST_SUITE_P(frames, payloads, ::testing::ValuesIn(payload_cases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& case_info) { return std::string(case_info.param.name); });
 
 // Documents are kept from frame to frame: one converter given every payload in
 // turn, forwards and then backwards, publishes what each publishes alone.
@@ -104,8 +104,8 @@ TEST_F(dispatch, payloads_in_turn_give_what_each_gives_alone) {
 }
 
 TEST_F(dispatch, requests_need_a_mac_of_12_characters_and_take_the_next_number) {
-    for (const char* mac : {"", R"(,"mac":"001122aabbc")", R"(,"mac":"001122aabbccd")", R"(,"mac":112233445566)"})
-        converter.convert(parse(std::string(R"({"message":{"reboot":{}})") + mac + "}"));
+    for (const char* mac_field : {"", R"(,"mac":"001122aabbc")", R"(,"mac":"001122aabbccd")", R"(,"mac":112233445566)"})
+        converter.convert(parse(std::string(R"({"message":{"reboot":{}})") + mac_field + "}"));
     expect_logged();
     EXPECT_THROW(converter.convert(Json::Value(Json::arrayValue)), Json::LogicError);
     for (int i = 0; i < 257; ++i)
