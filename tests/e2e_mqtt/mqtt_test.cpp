@@ -240,7 +240,7 @@ TEST(e2e_mqtt, check_names_every_problem_of_the_group) {
     // The check names them, and the start is refused for them.
     for (const auto& [group, problems] : cases)
         for (const std::string flags : {"-tc", "-c"}) {
-            service s([&](service_configuration& c) { c.mqtt = group; }, true, {flags, "@"});
+            service s([&, &mqtt = group](service_configuration& c) { c.mqtt = mqtt; }, true, {flags, "@"});
             ASSERT_EQ(s.process->wait(), 1) << flags << " " << group;
             for (const auto& problem : problems)
                 EXPECT_THAT(s.process->error_output(), HasSubstr(problem)) << flags;
