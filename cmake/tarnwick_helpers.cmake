@@ -1,6 +1,7 @@
 # The project's warning flags on one target; with TARNWICK_WERROR a warning fails the build.
 function(tarnwick_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+    -Wshadow -Wnon-virtual-dtor -Wold-style-cast)
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     # Converters hold the logger and the output they are built with, as every
     # converter does, whether or not their present conversions write to them.
