@@ -8,7 +8,7 @@ CONFIG ?= etc/tarnwick.json
 WERROR ?= OFF
 CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTARNWICK_WERROR=$(WERROR)
 
-.PHONY: all deps configure build test test-sanitize fuzz run bench package clean
+.PHONY: all deps configure build test test-sanitize fuzz run bench package format format-check clean
 
 all: build
 
@@ -51,6 +51,18 @@ package: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tarnwick_programs
 	@cd $(BUILD_DIR) && cpack --config CPackConfig.cmake >/dev/null
 	@scripts/check-package $(BUILD_DIR)
+
+# The C++ sources in the form .clang-format gives; format-check only reports
+# the files that differ, and fails for them.
+CLANG_FORMAT ?= clang-format-14
+SOURCES = git ls-files -z '*.cpp' '*.hpp' '*.h'
+format:
+	@scripts/install-deps --format
+	@$(SOURCES) | xargs -0 $(CLANG_FORMAT) -i
+
+format-check:
+	@scripts/install-deps --format
+	@$(SOURCES) | xargs -0 $(CLANG_FORMAT) --dry-run --Werror
 
 clean:
 	@rm -rf $(BUILD_DIR) build-*
