@@ -24,8 +24,17 @@ const std::string array_object = R"({"format":"ARRAY","jname":"nodes","size":4,"
     {"format":"UINT","offset":0,"size":2,"jname":"id"},
     {"format":"INT","offset":2,"size":1,"jname":"rssi"},
     {"format":"VAR_LIST","offset":3,"jname":"mode","args":["off","on","auto"]}]})";
-const std::string array_hex = "0001F500" "0002F401" "0003F302" "0004F200" "0005F101"
-                              "0006F002" "0007EF00" "0008EE01" "0009ED02" "000AEC00";
+const std::string array_hex =
+    "0001F500"
+    "0002F401"
+    "0003F302"
+    "0004F200"
+    "0005F101"
+    "0006F002"
+    "0007EF00"
+    "0008EE01"
+    "0009ED02"
+    "000AEC00";
 
 // One byte packed from four two-bit fields.
 const std::string object_object = R"({"format":"OBJECT","jname":"flags","fields":[

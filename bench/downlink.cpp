@@ -59,14 +59,22 @@ struct service {
 // Code, unread byte, size 0021 (33), command 0020, the position record, a velocity
 // and a metrics block, the node address.
 const std::string position_frame =
-    "010E000021" "0020"
-    "00000064FFFFFF380000012C0540000000A4" "0206FFFE0A00640B" "0303ABCDEF"
+    "010E000021"
+    "0020"
+    "00000064FFFFFF380000012C0540000000A4"
+    "0206FFFE0A00640B"
+    "0303ABCDEF"
     "0011223344556677";
 
 // Size 0014 (20), command 000E, five parameter records.
 const std::string parameter_report =
-    "010E000016" "000E"
-    "01020E10" "0201F6" "03010B" "040400BC614E" "0502FF9C"
+    "010E000016"
+    "000E"
+    "01020E10"
+    "0201F6"
+    "03010B"
+    "040400BC614E"
+    "0502FF9C"
     "0011223344556677";
 
 // One uplink payload through the generic frame converter to its published text.

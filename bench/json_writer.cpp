@@ -59,12 +59,12 @@ void core_writer(benchmark::State& state, const Json::Value& document) {
     state.SetItemsProcessed(state.iterations());
 }
 
-const Json::Value event = parsed(
-    R"({"data":{"ntype":"MOBILE","pos_freq":10,"sl_z":150,"sublocation_id":1,"x":1000,"y":-1,"z":-2},)"
-    R"("mac":"001122556677","ts":"2023-11-14T22:13:20.123Z","type":"heartbeat"})");
-const Json::Value obsolete = parsed(
-    R"({"hex":"010400000A0205001122334455667700000000000000000000000000000064FFFFFF388000FFFE0000000000000000",)"
-    R"("mac":"001122556677","ts":"2023-11-14T22:13:20.123Z"})");
+const Json::Value event =
+    parsed(R"({"data":{"ntype":"MOBILE","pos_freq":10,"sl_z":150,"sublocation_id":1,"x":1000,"y":-1,"z":-2},)"
+           R"("mac":"001122556677","ts":"2023-11-14T22:13:20.123Z","type":"heartbeat"})");
+const Json::Value obsolete =
+    parsed(R"({"hex":"010400000A0205001122334455667700000000000000000000000000000064FFFFFF388000FFFE0000000000000000",)"
+           R"("mac":"001122556677","ts":"2023-11-14T22:13:20.123Z"})");
 
 }  // namespace
 

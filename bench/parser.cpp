@@ -31,7 +31,6 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-
 namespace {
 
 // A frame of `length` hex characters: 6-byte time stamp, then a data section of
@@ -39,7 +38,10 @@ namespace {
 std::string frame(std::size_t length) {
     static constexpr char digits[] = "0123456789ABCDEF";
     const std::size_t data_bytes = (length - 20) / 2;
-    std::string text = "0006" "6553F100" "007B";
+    std::string text =
+        "0006"
+        "6553F100"
+        "007B";
     for (int shift = 12; shift >= 0; shift -= 4)
         text += digits[(data_bytes >> shift) & 0xF];
     text += "0104";

@@ -4,9 +4,9 @@
 #include "allocation_counter.hpp"
 #include "converter.hpp"
 
+#include <json/writer.h>
 #include <core/json.hpp>
 #include <core/system_log.hpp>
-#include <json/writer.h>
 
 #include <benchmark/benchmark.h>
 
@@ -43,12 +43,16 @@ struct builder_rendering_handler : rendering_handler {
 };
 
 // Time stamp 1700000000.123 s; data length in bytes as four hex digits.
-const std::string header = "0006" "6553F100" "007B";
+const std::string header =
+    "0006"
+    "6553F100"
+    "007B";
 
 // 120 characters: a 100-character heartbeat payload (50 bytes).
 const std::string heartbeat_frame = header + "0032" +
                                     "010400000A0205001122334455667700000000000000000000000000000064FFFFFF388000FFFE"
-                                    "0000000000000000" "000000";
+                                    "0000000000000000"
+                                    "000000";
 // 40 characters: a 10-byte payload of a code no typed converter takes.
 const std::string unknown_frame = header + "000A" + "01070011223344556677";
 

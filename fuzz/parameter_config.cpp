@@ -14,7 +14,11 @@
 
 namespace {
 
-const char* const sample_hex[] = {"", "00", "FF", "0102030405060708", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF",
+const char* const sample_hex[] = {"",
+                                  "00",
+                                  "FF",
+                                  "0102030405060708",
+                                  "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF",
                                   "800000007FFFFFFF00FF00FF00FF00FF00FF00FF00FF00FF"};
 
 void exercise(const orx::parameters::descriptor& d) {

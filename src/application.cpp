@@ -37,8 +37,8 @@ constexpr std::chrono::seconds statistics_textfile_period{15};
 
 }  // namespace
 
-application::application(libs::core::events_loop& events_loop, const config& configuration,
-                         libs::core::logger& logger, supervision& supervision)
+application::application(libs::core::events_loop& events_loop, const config& configuration, libs::core::logger& logger,
+                         supervision& supervision)
     : m_logger(logger), m_events_loop(events_loop), m_config(configuration), m_supervision(supervision) {
     m_parameter_config = parameters::config::load_file(m_logger, m_config.parameters.config_file);
     warn_of_skipped_parameters(*m_parameter_config);
@@ -46,9 +46,9 @@ application::application(libs::core::events_loop& events_loop, const config& con
     m_security = std::make_unique<channel_security>(m_events_loop, m_config, m_logger,
                                                     [this] { m_statistics.on_connection_refused(); });
     if (m_config.mqtt)
-        m_mqtt = std::make_unique<mqtt_link>(
-            m_events_loop, *m_config.mqtt, m_logger, m_statistics,
-            [this](boost::string_view request) { handle_request(request, "mqtt_input"); });
+        m_mqtt =
+            std::make_unique<mqtt_link>(m_events_loop, *m_config.mqtt, m_logger, m_statistics,
+                                        [this](boost::string_view request) { handle_request(request, "mqtt_input"); });
     const auto scope = m_logger.enter_function_short(CORE_CURRENT_LOCATION, "");
     // Such an endpoint is still retried below with the others; this line says why
     // those retries cannot succeed.

@@ -71,8 +71,7 @@ channel_security::channel_security(libs::core::events_loop& events_loop, const c
 
 channel_security::~channel_security() = default;
 
-zmq::socket::options channel_security::bind_options(const std::string& endpoint,
-                                                    zmq::socket::options options) const {
+zmq::socket::options channel_security::bind_options(const std::string& endpoint, zmq::socket::options options) const {
     if (m_own_keys && is_network_endpoint(endpoint)) {
         options.curve_as_server = zmq::socket::curve_server{m_own_keys->secret_key, m_zap_handler.get()};
         options.handshake_interval = curve_handshake_interval;

@@ -36,9 +36,9 @@ result<boost::optional<std::string>> optional_string(const document& doc, const 
 result<boost::optional<config::security_group>> optional_security(const document& doc) {
     if (!doc.get_root().get_value("security"))
         return boost::optional<config::security_group>();
-    const auto keys = doc.get_by_path<std::string>({"security", "secret_key_file"})
-                      + doc.get_by_path<std::string>({"security", "authorized_keys_dir"})
-                      + optional_string(doc, "security", "server_public_key_file");
+    const auto keys = doc.get_by_path<std::string>({"security", "secret_key_file"}) +
+                      doc.get_by_path<std::string>({"security", "authorized_keys_dir"}) +
+                      optional_string(doc, "security", "server_public_key_file");
     if (!keys.ok())
         return libs::config::error_reason{keys.reason()};
     config::security_group group;
@@ -98,10 +98,9 @@ result<boost::optional<config::mqtt_group>> optional_mqtt(const document& doc) {
                                       mqtt_integer(*object, "queue_limit", group.queue_limit, 1, 100000000)
                                 : result<std::tuple<int, int>>(std::make_tuple(group.qos, group.queue_limit));
     const auto all = doc.get_by_path<std::string>({"mqtt", "broker"}) + text("client_id", group.client_id) +
-                     text("topic_prefix", group.topic_prefix) + numbers +
-                     optional_string(doc, "mqtt", "username") + optional_string(doc, "mqtt", "password_file") +
-                     optional_string(doc, "mqtt", "ca_file") + optional_string(doc, "mqtt", "cert_file") +
-                     optional_string(doc, "mqtt", "key_file");
+                     text("topic_prefix", group.topic_prefix) + numbers + optional_string(doc, "mqtt", "username") +
+                     optional_string(doc, "mqtt", "password_file") + optional_string(doc, "mqtt", "ca_file") +
+                     optional_string(doc, "mqtt", "cert_file") + optional_string(doc, "mqtt", "key_file");
     if (!all.ok())
         return libs::config::error_reason{all.reason()};
     std::tuple<int, int> qos_and_limit;
@@ -117,26 +116,20 @@ config::config(std::istream& stream) {
     const auto doc = document::create<libs::config::type::json>(stream);
 
     // Read in this order so that problems are reported in it, one line each.
-    const auto all = doc->get_by_path<std::string>({"system", "pidfile"})
-                     + doc->get_by_path<std::string>({"system", "debug_port"})
-                     + doc->get_by_path<bool>({"system", "local_debug"})
-                     + doc->get_by_path<std::string>({"binary", "input"})
-                     + doc->get_by_path<std::string>({"binary", "tmp_input"})
-                     + doc->get_by_path<std::string>({"binary", "output"})
-                     + doc->get_by_path<std::string>({"binary", "tmp_output"})
-                     + doc->get_by_path<std::string>({"json", "input"})
-                     + doc->get_by_path<std::string>({"json", "output"})
-                     + optional_output_hwm(*doc)
-                     + doc->get_by_path<std::string>({"parameters", "config_file"})
-                     + optional_string(*doc, "statistics", "textfile")
-                     + optional_security(*doc)
-                     + optional_mqtt(*doc);
+    const auto all =
+        doc->get_by_path<std::string>({"system", "pidfile"}) + doc->get_by_path<std::string>({"system", "debug_port"}) +
+        doc->get_by_path<bool>({"system", "local_debug"}) + doc->get_by_path<std::string>({"binary", "input"}) +
+        doc->get_by_path<std::string>({"binary", "tmp_input"}) + doc->get_by_path<std::string>({"binary", "output"}) +
+        doc->get_by_path<std::string>({"binary", "tmp_output"}) + doc->get_by_path<std::string>({"json", "input"}) +
+        doc->get_by_path<std::string>({"json", "output"}) + optional_output_hwm(*doc) +
+        doc->get_by_path<std::string>({"parameters", "config_file"}) + optional_string(*doc, "statistics", "textfile") +
+        optional_security(*doc) + optional_mqtt(*doc);
     if (!all.ok())
         throw libs::core::exception("Config file is invalid: " + all.reason(), CORE_CURRENT_LOCATION);
 
-    std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input,
-             binary.output, binary.tmp_output, json.input, json.output, json.output_hwm, parameters.config_file,
-             statistics.textfile, security, mqtt) = all.value();
+    std::tie(system.pidfile_path, system.debug_port, system.local_debug, binary.input, binary.tmp_input, binary.output,
+             binary.tmp_output, json.input, json.output, json.output_hwm, parameters.config_file, statistics.textfile,
+             security, mqtt) = all.value();
 }
 
 std::string read_config_text(const std::string& path) {

@@ -49,8 +49,8 @@ struct config {
         std::string broker;  // mqtt://host:port or mqtts://host:port
         std::string client_id = "tarnwick";
         std::string topic_prefix = "tarnwick";
-        int qos = 1;                // 0 or 1
-        int queue_limit = 100000;   // messages held while the broker cannot be reached
+        int qos = 1;               // 0 or 1
+        int queue_limit = 100000;  // messages held while the broker cannot be reached
         boost::optional<std::string> username;
         boost::optional<std::string> password_file;
         boost::optional<std::string> ca_file;

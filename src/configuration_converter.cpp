@@ -42,9 +42,9 @@ int64_t whole_number(const std::string& key, const Json::Value& value, libs::cor
     constexpr int64_t min = std::numeric_limits<T>::min();
     constexpr int64_t max = std::numeric_limits<T>::max();
     if (!value.isInt64() || value.asInt64() < min || value.asInt64() > max)
-        throw libs::core::exception("Field \"" + key + "\" must be a whole number from " + std::to_string(min) +
-                                        " to " + std::to_string(max),
-                                    location);
+        throw libs::core::exception(
+            "Field \"" + key + "\" must be a whole number from " + std::to_string(min) + " to " + std::to_string(max),
+            location);
     return value.asInt64();
 }
 

@@ -1,17 +1,12 @@
 #include "converter.hpp"
 
-
 namespace orx {
 
 converter::converter(libs::core::logger& logger, processed_messages_handler& processed_messages,
                      parameters::config& parameters, uint8_t sequence_number)
-    : m_sequence_number(sequence_number),
-      m_logger(logger),
-      m_processed_messages(processed_messages),
-      m_gateway_message_parser(logger),
-      m_announce_converter(logger, processed_messages),
-      m_heartbeat_converter(logger, processed_messages),
-      m_obsolete_converter(logger, processed_messages),
+    : m_sequence_number(sequence_number), m_logger(logger), m_processed_messages(processed_messages),
+      m_gateway_message_parser(logger), m_announce_converter(logger, processed_messages),
+      m_heartbeat_converter(logger, processed_messages), m_obsolete_converter(logger, processed_messages),
       m_generic_request_converter(logger, processed_messages, parameters) {}
 
 void converter::convert(const binary_message& message) const {

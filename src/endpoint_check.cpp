@@ -16,8 +16,8 @@ namespace {
 
 // The transports libzmq knows; whether this build supports one is its own
 // matter, reported when the socket is opened.
-constexpr std::array<const char*, 11> transports{"tcp", "ipc", "inproc", "pgm", "epgm", "tipc",
-                                                 "vmci", "norm", "ws", "wss", "udp"};
+constexpr std::array<const char*, 11> transports{"tcp",  "ipc",  "inproc", "pgm", "epgm", "tipc",
+                                                 "vmci", "norm", "ws",     "wss", "udp"};
 
 bool only(const std::string& text, int (*is)(int)) {
     return std::all_of(text.begin(), text.end(), [is](char c) { return is(static_cast<unsigned char>(c)) != 0; });
@@ -114,10 +114,11 @@ std::vector<std::string> endpoint_problems(const config& configuration) {
 }
 
 std::vector<std::string> endpoints_in_use(const config& configuration) {
-    const std::pair<const char*, const std::string&> bound[] = {
-        {"binary.input", configuration.binary.input}, {"binary.tmp_input", configuration.binary.tmp_input},
-        {"binary.output", configuration.binary.output}, {"json.input", configuration.json.input},
-        {"json.output", configuration.json.output}};
+    const std::pair<const char*, const std::string&> bound[] = {{"binary.input", configuration.binary.input},
+                                                                {"binary.tmp_input", configuration.binary.tmp_input},
+                                                                {"binary.output", configuration.binary.output},
+                                                                {"json.input", configuration.json.input},
+                                                                {"json.output", configuration.json.output}};
     std::vector<std::string> problems;
     for (const auto& channel : bound)
         if (libs::core::zmq::ipc_endpoint_in_use(channel.second))

@@ -31,7 +31,10 @@ constexpr upper_hex_table upper_hex_digit;
 }  // namespace
 
 boost::optional<uint16_t> gateway_message_parser::get_size(const string_view& _buffer) const {
+    // The condition's text, spaces included, is the check's message.
+    // clang-format off
     CORE_CHECK(_buffer.size() >= bytes( 2u ));
+    // clang-format on
     return parse_number<uint16_t>(_buffer);
 }
 
@@ -41,7 +44,10 @@ boost::optional<gateway_message_parser::timestamp_data> gateway_message_parser::
     if (!size)
         return boost::none;
     const auto timestamp = buffer.substr(bytes(2u), bytes(*size));
+    // The condition's text, spaces included, is the check's message.
+    // clang-format off
     CORE_CHECK(timestamp.size() == bytes( *size ));
+    // clang-format on
     return timestamp_data{timestamp, buffer.substr(bytes(2u) + timestamp.size())};
 }
 
@@ -50,7 +56,10 @@ boost::optional<gateway_message_parser::data> gateway_message_parser::get_data(c
     if (!size)
         return boost::none;
     const auto data_buf = buffer.substr(bytes(2u), bytes(*size));
+    // The condition's text, spaces included, is the check's message.
+    // clang-format off
     CORE_CHECK(data_buf.size() == bytes( *size ));
+    // clang-format on
     return data{data_buf, buffer.substr(bytes(2u) + data_buf.size())};
 }
 

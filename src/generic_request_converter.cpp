@@ -36,15 +36,12 @@ const Json::Value* member(const Json::Value& object, const char* key) {
 generic_request_converter::generic_request_converter(libs::core::logger& logger,
                                                      processed_messages_handler& processed_messages,
                                                      parameters::config& parameter_config)
-    : m_logger(logger),
-      m_reboot_converter(logger, processed_messages),
+    : m_logger(logger), m_reboot_converter(logger, processed_messages),
       m_configuration_converter(logger, processed_messages),
       m_parameter_converter(logger, processed_messages, parameter_config),
       m_position_converter(logger, processed_messages) {}
 
-std::string generic_request_converter::extend_mac(boost::string_view mac) {
-    return orx::extend_mac(mac);
-}
+std::string generic_request_converter::extend_mac(boost::string_view mac) { return orx::extend_mac(mac); }
 
 void generic_request_converter::convert(libs::core::timestamp time, const boost::string_view& payload) const {
     if (!payload.starts_with(uplink_code))

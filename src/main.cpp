@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
         signals = events_loop->stop_on_signals();
         supervision = std::make_unique<orx::supervision>(*events_loop, logger);
         application = std::make_unique<orx::application>(*events_loop, *configuration, logger, *supervision);
-        reload_signal = events_loop->on_signal(SIGHUP, [&] { application->reload(); }, CORE_CURRENT_LOCATION);
+        reload_signal = events_loop->on_signal(
+            SIGHUP, [&] { application->reload(); }, CORE_CURRENT_LOCATION);
         running = true;
         events_loop->run_catch_exceptions(CORE_CURRENT_LOCATION);
         supervision->stopping();

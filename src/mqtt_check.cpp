@@ -39,14 +39,15 @@ int open_checked(const std::string& key, const std::string& path, bool secret) {
         ::close(fd);
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
-        fail(key, path, std::string("is open to group or others (mode ") + mode +
-                            "); it must be readable by its owner only (0600)");
+        fail(key, path,
+             std::string("is open to group or others (mode ") + mode +
+                 "); it must be readable by its owner only (0600)");
     }
     return fd;
 }
 
-void check_file(std::vector<std::string>& problems, const std::string& key,
-                const boost::optional<std::string>& path, bool secret) {
+void check_file(std::vector<std::string>& problems, const std::string& key, const boost::optional<std::string>& path,
+                bool secret) {
     if (!path)
         return;
     try {
@@ -110,8 +111,8 @@ std::vector<std::string> mqtt_problems(const config::mqtt_group& group) {
     if (!address)
         problems.push_back("mqtt.broker: \"" + group.broker +
                            "\" is not a broker URL (mqtt://host:port or mqtts://host:port)");
-    if (group.client_id.empty() || mosquitto_validate_utf8(group.client_id.c_str(),
-                                                           static_cast<int>(group.client_id.size())) != 0)
+    if (group.client_id.empty() ||
+        mosquitto_validate_utf8(group.client_id.c_str(), static_cast<int>(group.client_id.size())) != 0)
         problems.push_back("mqtt.client_id: \"" + group.client_id + "\" is not a client id");
     // The prefix is the first levels of every topic published and subscribed to.
     if (group.topic_prefix.empty() || group.topic_prefix.back() == '/' ||

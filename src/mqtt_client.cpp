@@ -55,8 +55,8 @@ mqtt_client::mqtt_client(boost::asio::io_context& io_context, settings client_se
     check(mosquitto_int_option(m_mosquitto, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311), "protocol version");
     check(mosquitto_max_inflight_messages_set(m_mosquitto, static_cast<unsigned>(m_settings.max_in_flight)),
           "messages in flight");
-    check(mosquitto_will_set(m_mosquitto, m_settings.will_topic.c_str(), static_cast<int>(m_settings.will_payload.size()),
-                             m_settings.will_payload.data(), 1, true),
+    check(mosquitto_will_set(m_mosquitto, m_settings.will_topic.c_str(),
+                             static_cast<int>(m_settings.will_payload.size()), m_settings.will_payload.data(), 1, true),
           "last will");
     if (m_settings.username)
         check(mosquitto_username_pw_set(m_mosquitto, c_str(m_settings.username), c_str(m_settings.password)),
@@ -239,12 +239,8 @@ void mqtt_client::deliver() {
                 mosquitto_log_callback_set(m_mosquitto, &mqtt_client::on_log);
                 m_handlers.disconnected(taken.text);
                 break;
-            case event::PUBLISHED:
-                m_handlers.published(taken.mid);
-                break;
-            case event::MESSAGE:
-                m_handlers.message(taken.text, taken.payload);
-                break;
+            case event::PUBLISHED: m_handlers.published(taken.mid); break;
+            case event::MESSAGE: m_handlers.message(taken.text, taken.payload); break;
             }
         }
     }
@@ -275,8 +271,8 @@ void mqtt_client::watch(bool probe) {
         if (waiting)
             return;
         waiting = true;
-        auto done = [this, write, generation = m_generation, alive = std::weak_ptr<char>(m_alive)](
-                        const boost::system::error_code& error) {
+        auto done = [this, write, generation = m_generation,
+                     alive = std::weak_ptr<char>(m_alive)](const boost::system::error_code& error) {
             if (!alive.expired())
                 on_ready(write, generation, error);
         };

@@ -100,8 +100,8 @@ private:
     unsigned m_generation = 0;  // of the socket watched; stale completions are passed over
     bool m_read_waiting = false, m_write_waiting = false;
     bool m_connected = false, m_attempted = false, m_delivering = false, m_delivery_posted = false;
-    std::string m_refusal;   // the broker's answer to the last CONNECT, when it refused
-    std::string m_last_error;  // libmosquitto's last error log line (TLS failures say why there)
+    std::string m_refusal;                 // the broker's answer to the last CONNECT, when it refused
+    std::string m_last_error;              // libmosquitto's last error log line (TLS failures say why there)
     std::vector<event> m_events, m_batch;  // reported by libmosquitto; being delivered
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 };

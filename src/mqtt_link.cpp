@@ -50,8 +50,8 @@ mqtt_link::mqtt_link(libs::core::events_loop& events_loop, const config::mqtt_gr
     : m_events_loop(events_loop), m_logger(logger), m_counts((statistics.enable_mqtt(), statistics.mqtt())),
       m_on_request(std::move(on_request)), m_broker(group.broker), m_prefix(group.topic_prefix),
       m_request_topic(m_prefix + "/request"), m_downlink_topic(m_prefix + "/downlink"),
-      m_status_topic(m_prefix + "/status"), m_qos(group.qos), m_queue_limit(static_cast<std::size_t>(group.queue_limit)),
-      m_retry(events_loop.get_io_context()) {
+      m_status_topic(m_prefix + "/status"), m_qos(group.qos),
+      m_queue_limit(static_cast<std::size_t>(group.queue_limit)), m_retry(events_loop.get_io_context()) {
     mqtt_client::handlers handlers;
     handlers.connected = [this] { on_connected(); };
     handlers.disconnected = [this](const std::string& reason) { on_disconnected(reason); };
@@ -76,7 +76,8 @@ mqtt_link::~mqtt_link() {
     }
     const auto unsent = m_queue.size() + m_in_flight_count;
     (unsent == 0 ? m_logger.info("mqtt: stopped, %1% messages unsent")
-                 : m_logger.warning("mqtt: stopped, %1% messages unsent")) % unsent;
+                 : m_logger.warning("mqtt: stopped, %1% messages unsent")) %
+        unsent;
     m_client.reset();
 }
 
@@ -169,8 +170,8 @@ void mqtt_link::on_disconnected(const std::string& reason) {
         m_logger.warning("mqtt: connection to %1% lost: %2%; %3% messages waiting, connecting again") % m_broker %
             reason % (m_queue.size() + m_in_flight_count);
     else if (reason != m_last_failure)
-        m_logger.error("mqtt: cannot connect to %1%: %2%; trying again after 1 s, then up to every %3% s") %
-            m_broker % reason % max_backoff.count();
+        m_logger.error("mqtt: cannot connect to %1%: %2%; trying again after 1 s, then up to every %3% s") % m_broker %
+            reason % max_backoff.count();
     else
         m_logger.debug("mqtt: cannot connect to %1%: %2%") % m_broker % reason;
     m_last_failure = reason;
@@ -211,8 +212,8 @@ void mqtt_link::warn_dropped() {
     const auto now = std::chrono::steady_clock::now();
     if (m_dropped_warned_once && now - m_dropped_warned < drop_warning_interval)
         return;
-    m_logger.warning("mqtt: %1% messages dropped so far, the oldest beyond the queue limit of %2%") %
-        m_counts.dropped % m_queue_limit;
+    m_logger.warning("mqtt: %1% messages dropped so far, the oldest beyond the queue limit of %2%") % m_counts.dropped %
+        m_queue_limit;
     m_dropped_warned = now;
     m_dropped_warned_once = true;
 }

@@ -75,16 +75,16 @@ private:
     std::string m_broker, m_prefix, m_request_topic, m_downlink_topic, m_status_topic;
     int m_qos;
     std::size_t m_queue_limit;
-    std::deque<message> m_queue;            // waiting for the broker, oldest first
+    std::deque<message> m_queue;  // waiting for the broker, oldest first
     // Handed to libmosquitto and not yet acknowledged, by message id (1 to 65535).
     std::vector<bool> m_in_flight = std::vector<bool>(65536);
     std::size_t m_in_flight_count = 0;
-    std::string m_topic;                    // reused for every document's topic
+    std::string m_topic;  // reused for every document's topic
     std::unique_ptr<mqtt_client> m_client;
     boost::asio::steady_timer m_retry;
     std::chrono::seconds m_backoff{1};
     bool m_ever_connected = false;
-    std::string m_last_failure;             // logged once until it changes
+    std::string m_last_failure;  // logged once until it changes
     std::chrono::steady_clock::time_point m_dropped_warned{};
     bool m_dropped_warned_once = false;
     std::shared_ptr<char> m_alive = std::make_shared<char>();

@@ -199,7 +199,8 @@ void parameter_converter::append_record(std::string& body, const parameters::des
         return;
     }
     if (!hex) {
-        m_logger.debug("Invalid parameter %1% body: %2%").location(location) % name % libs::core::json::to_string(value);
+        m_logger.debug("Invalid parameter %1% body: %2%").location(location) % name %
+            libs::core::json::to_string(value);
         return;
     }
     const std::size_t length = hex->size() / 2;

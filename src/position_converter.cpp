@@ -44,11 +44,10 @@ enum written_block : unsigned { source_written = 1, velocity_written = 2, metric
 }  // namespace
 
 position_converter::position_converter(libs::core::logger& logger, processed_messages_handler& processed_messages)
-    : m_slvr_modes{Json::StaticString("NONE"), Json::StaticString("PD"),   Json::StaticString("0D"),
-                   Json::StaticString("1D"),   Json::StaticString("TDOA"), Json::StaticString("TWOA"),
+    : m_slvr_modes{Json::StaticString("NONE"),   Json::StaticString("PD"),   Json::StaticString("0D"),
+                   Json::StaticString("1D"),     Json::StaticString("TDOA"), Json::StaticString("TWOA"),
                    Json::StaticString("ULTDOA"), Json::StaticString("HF")},
-      m_logger(logger),
-      m_processed_messages(processed_messages) {}
+      m_logger(logger), m_processed_messages(processed_messages) {}
 
 void position_converter::convert(const Json::Value&) const {}
 
@@ -99,17 +98,10 @@ void position_converter::parse_PEX_data(boost::string_view blocks, Json::Value& 
             return;
         const auto value = blocks.substr(0, bytes(length));
         switch (type) {
-        case PEX_POS_SOURCE:
-            parse_PEX_POS_SOURCE(value, data);
-            break;
-        case PEX_VELOCITY:
-            parse_PEX_VELOCITY(value, data);
-            break;
-        case PEX_POS_METRICS:
-            parse_PEX_POS_METRICS(value, data);
-            break;
-        default:
-            break;
+        case PEX_POS_SOURCE: parse_PEX_POS_SOURCE(value, data); break;
+        case PEX_VELOCITY: parse_PEX_VELOCITY(value, data); break;
+        case PEX_POS_METRICS: parse_PEX_POS_METRICS(value, data); break;
+        default: break;
         }
         blocks.remove_prefix(value.size());
     }

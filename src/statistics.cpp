@@ -58,8 +58,7 @@ uint64_t statistics::documents_published() const {
 
 std::string statistics::summary() const {
     std::ostringstream line;
-    line << "statistics: frames received " << m_frames_received << ", documents published "
-         << documents_published();
+    line << "statistics: frames received " << m_frames_received << ", documents published " << documents_published();
     if (!m_documents.empty()) {
         line << " (";
         const char* separator = "";
@@ -70,11 +69,12 @@ std::string statistics::summary() const {
         line << ')';
     }
     line << ", downlink messages sent " << m_downlink_sent << ", conversion failures " << m_conversion_failures
-         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped << ", connections refused " << m_connections_refused;
+         << ", json parse failures " << m_json_parse_failures << ", tmp_output dropped " << m_tmp_output_dropped
+         << ", connections refused " << m_connections_refused;
     if (m_mqtt)
-        line << ", mqtt " << (m_mqtt->connected ? "connected" : "disconnected") << " (published "
-             << m_mqtt->published << ", queued " << m_mqtt->queued << ", dropped " << m_mqtt->dropped
-             << ", requests " << m_mqtt->requests << ", reconnects " << m_mqtt->reconnects << ')';
+        line << ", mqtt " << (m_mqtt->connected ? "connected" : "disconnected") << " (published " << m_mqtt->published
+             << ", queued " << m_mqtt->queued << ", dropped " << m_mqtt->dropped << ", requests " << m_mqtt->requests
+             << ", reconnects " << m_mqtt->reconnects << ')';
     return line.str();
 }
 
@@ -95,8 +95,7 @@ std::string statistics::liveness(clock::time_point now) const {
 std::string statistics::prometheus_text(clock::time_point now) const {
     std::ostringstream text;
     auto counter = [&text](const char* name, const char* help, uint64_t value) {
-        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " counter\n" << name << ' ' << value
-             << '\n';
+        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " counter\n" << name << ' ' << value << '\n';
     };
     counter("tarnwick_frames_received_total", "Gateway frames received on both binary inputs.", m_frames_received);
     text << "# HELP tarnwick_documents_published_total JSON documents published, by topic.\n"
@@ -110,8 +109,8 @@ std::string statistics::prometheus_text(clock::time_point now) const {
             m_json_parse_failures);
     counter("tarnwick_tmp_output_dropped_total", "Downlink messages the raw output could not queue.",
             m_tmp_output_dropped);
-    counter("tarnwick_connections_refused_total", "Connections to CURVE channels refused or ended before their handshake completed.",
-            m_connections_refused);
+    counter("tarnwick_connections_refused_total",
+            "Connections to CURVE channels refused or ended before their handshake completed.", m_connections_refused);
     auto gauge = [&text](const char* name, const char* help, uint64_t value) {
         text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " gauge\n" << name << ' ' << value << '\n';
     };
@@ -133,8 +132,8 @@ std::string statistics::prometheus_text(clock::time_point now) const {
     // A gauge an alert can compare with a bound: before the first arrival it grows
     // from the start, so an input that never saw traffic alerts too.
     auto quiet = [&](const char* name, const char* help, const std::optional<clock::time_point>& last) {
-        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " gauge\n" << name << ' '
-             << whole_seconds(now - last.value_or(m_started)) << '\n';
+        text << "# HELP " << name << ' ' << help << "\n# TYPE " << name << " gauge\n"
+             << name << ' ' << whole_seconds(now - last.value_or(m_started)) << '\n';
     };
     quiet("tarnwick_seconds_since_last_frame", "Seconds since a frame arrived on either binary input, or since start.",
           m_last_frame);
@@ -152,8 +151,7 @@ void write_file_atomically(const std::string& path, const std::string& content) 
     std::string temporary;
     const int fd = create_temporary(path, temporary);
     if (fd < 0)
-        throw libs::core::exception("Cannot create " + temporary + ": " + std::strerror(errno),
-                                    CORE_CURRENT_LOCATION);
+        throw libs::core::exception("Cannot create " + temporary + ": " + std::strerror(errno), CORE_CURRENT_LOCATION);
     const auto fail = [&temporary](const std::string& what, int error) {
         ::unlink(temporary.c_str());
         throw libs::core::exception(what + ": " + std::strerror(error), CORE_CURRENT_LOCATION);

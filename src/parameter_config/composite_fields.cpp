@@ -7,9 +7,7 @@ namespace orx::parameters::composite {
 namespace {
 
 // Hex position of a byte offset; computed in size_t so large offsets cannot wrap.
-std::size_t hex_position(uint32_t offset) {
-    return 2 * static_cast<std::size_t>(offset);
-}
+std::size_t hex_position(uint32_t offset) { return 2 * static_cast<std::size_t>(offset); }
 
 // One record being written: where it starts and the offset of the field placed last.
 class record_writer {

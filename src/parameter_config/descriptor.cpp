@@ -22,8 +22,9 @@ const Json::Value* member(const Json::Value& object, const char* key) {
 // the jname as written, when that is not a string).
 [[noreturn]] void refuse(const Json::Value& object, const char* key, const std::string& kind) {
     const Json::Value* jname = member(object, "jname");
-    const std::string label =
-        !jname ? std::string() : jname->isString() ? jname->asString() : libs::core::json::to_string(*jname);
+    const std::string label = !jname              ? std::string()
+                              : jname->isString() ? jname->asString()
+                                                  : libs::core::json::to_string(*jname);
     throw libs::core::exception("Descriptor " + label + ": \"" + key + "\" must be " + kind, CORE_CURRENT_LOCATION);
 }
 
@@ -61,13 +62,8 @@ bool readonly_member(const Json::Value& object) {
 descriptor::descriptor(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
                        string_view jname, boost::optional<uint32_t> size, bool readonly,
                        boost::optional<zero_size_interpretation> zero_size)
-    : m_num(num),
-      m_offset(offset),
-      m_name(name.data(), name.size()),
-      m_jname(jname.data(), jname.size()),
-      m_size(size),
-      m_readonly(readonly),
-      m_zero_size_interpretation(zero_size) {}
+    : m_num(num), m_offset(offset), m_name(name.data(), name.size()), m_jname(jname.data(), jname.size()), m_size(size),
+      m_readonly(readonly), m_zero_size_interpretation(zero_size) {}
 
 boost::optional<descriptor::ptr> descriptor::create_from_json(const Json::Value& object) {
     descriptor_arguments arguments;

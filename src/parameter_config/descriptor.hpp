@@ -35,9 +35,8 @@ public:
 
     // Stores the values as given; the factory applies the format's construction rule
     // before it builds a descriptor of the parameter file.
-    descriptor(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name,
-               string_view jname, boost::optional<uint32_t> size, bool readonly,
-               boost::optional<zero_size_interpretation> zero_size);
+    descriptor(boost::optional<uint32_t> num, boost::optional<uint32_t> offset, string_view name, string_view jname,
+               boost::optional<uint32_t> size, bool readonly, boost::optional<zero_size_interpretation> zero_size);
     virtual ~descriptor() = default;
 
     // Hex text (either case) to the JSON value; nothing when the text holds no value.
@@ -55,7 +54,9 @@ public:
     boost::optional<uint32_t> get_num() const { return m_num; }
     boost::optional<uint32_t> get_offset() const { return m_offset; }
     string_view get_jname() const { return m_jname; }
-    boost::optional<zero_size_interpretation> get_zero_size_interpretation() const { return m_zero_size_interpretation; }
+    boost::optional<zero_size_interpretation> get_zero_size_interpretation() const {
+        return m_zero_size_interpretation;
+    }
     const std::vector<std::string>& get_args() const { return m_args; }
 
     void add_arg(string_view arg) { m_args.emplace_back(arg.data(), arg.size()); }

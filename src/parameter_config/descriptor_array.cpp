@@ -11,8 +11,8 @@ boost::optional<Json::Value> descriptor_array::convert_bin_to_json(string_view h
     const std::size_t record_length = record_bytes == 0 ? string_view::npos : 2 * record_bytes;
     std::size_t position = 0;
     do {
-        result.append(composite::read_record(*this, hex.substr(position, record_length),
-                                             composite::offset_beyond_text::RAISE));
+        result.append(
+            composite::read_record(*this, hex.substr(position, record_length), composite::offset_beyond_text::RAISE));
         position += 2 * record_bytes;
     } while (record_bytes != 0 && position < hex.size());
     return result;

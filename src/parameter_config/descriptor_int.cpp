@@ -6,12 +6,9 @@ namespace orx::parameters {
 
 boost::optional<Json::Value> descriptor_int::convert_bin_to_json(string_view hex) const {
     switch (*get_size()) {
-    case 1:
-        return Json::Value(static_cast<Json::Int>(parse_number<signed char>(hex).value()));
-    case 2:
-        return Json::Value(static_cast<Json::Int>(parse_number<short>(hex).value()));
-    default:
-        return Json::Value(static_cast<Json::Int>(parse_number<int>(hex).value()));
+    case 1: return Json::Value(static_cast<Json::Int>(parse_number<signed char>(hex).value()));
+    case 2: return Json::Value(static_cast<Json::Int>(parse_number<short>(hex).value()));
+    default: return Json::Value(static_cast<Json::Int>(parse_number<int>(hex).value()));
     }
 }
 

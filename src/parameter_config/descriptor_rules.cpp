@@ -28,8 +28,8 @@ void require_integer_size(descriptor_arguments& arguments) {
 
 void require_positive_size(descriptor_arguments& arguments) {
     if (!arguments.size || *arguments.size == 0)
-        throw libs::core::exception(
-            descriptor_text(arguments, " must have a \"size\" field with value greater than 0"), CORE_CURRENT_LOCATION);
+        throw libs::core::exception(descriptor_text(arguments, " must have a \"size\" field with value greater than 0"),
+                                    CORE_CURRENT_LOCATION);
 }
 
 }  // namespace orx::parameters

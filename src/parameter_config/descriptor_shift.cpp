@@ -8,9 +8,7 @@ namespace orx::parameters {
 namespace {
 
 // Shift counts wrap at the width of a 32-bit number.
-uint32_t shift_count(const std::vector<std::string>& args) {
-    return decimal_arg(args, 0) % 32;
-}
+uint32_t shift_count(const std::vector<std::string>& args) { return decimal_arg(args, 0) % 32; }
 
 }  // namespace
 

@@ -6,9 +6,7 @@
 
 namespace orx::parameters {
 
-Json::Value hex_text_to_json(boost::string_view hex) {
-    return Json::Value(hex.data(), hex.data() + hex.size());
-}
+Json::Value hex_text_to_json(boost::string_view hex) { return Json::Value(hex.data(), hex.data() + hex.size()); }
 
 boost::optional<std::string> json_to_hex_text(const Json::Value& value) {
     if (!value.isString())

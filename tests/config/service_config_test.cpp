@@ -27,10 +27,10 @@ TEST(service_config, reads_every_field_past_comments_and_extra_keys) {
     auto doc = valid_document();
     doc["system"]["unknown"] = 1;
     const orx::config cfg = read(doc, "// the service configuration\n");
-    EXPECT_EQ(std::tie(cfg.system.pidfile_path, cfg.system.debug_port, cfg.binary.input, cfg.binary.tmp_input,
-                       cfg.binary.output, cfg.binary.tmp_output, cfg.json.input, cfg.json.output,
-                       cfg.parameters.config_file),
-              std::make_tuple("p", "d", "bi", "bt", "bo", "bto", "ji", "jo", "pc"));
+    EXPECT_EQ(
+        std::tie(cfg.system.pidfile_path, cfg.system.debug_port, cfg.binary.input, cfg.binary.tmp_input,
+                 cfg.binary.output, cfg.binary.tmp_output, cfg.json.input, cfg.json.output, cfg.parameters.config_file),
+        std::make_tuple("p", "d", "bi", "bt", "bo", "bto", "ji", "jo", "pc"));
     EXPECT_TRUE(cfg.system.local_debug);
     EXPECT_EQ(cfg.statistics.textfile, boost::none);
     doc["statistics"]["textfile"] = "s";
@@ -60,6 +60,7 @@ TEST_P(invalid_documents, list_every_problem_in_table_order) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(documents, invalid_documents, ::testing::Values(
     invalid_case{[](Json::Value& d) { d["system"]["local_debug"] = "true"; },
                  "Can not find field <bool>: system.local_debug"},
@@ -72,5 +73,6 @@ INSTANTIATE_TEST_SUITE_P(documents, invalid_documents, ::testing::Values(
                  "Can not find field <int 0..2147483647>: json.output_hwm"},
     invalid_case{[](Json::Value& d) { d["statistics"] = "/var/lib/stats.prom"; },
                  "Can not find object <object>: statistics, path: statistics.textfile"}));
+// clang-format on
 
 }  // namespace

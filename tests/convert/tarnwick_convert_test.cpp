@@ -64,6 +64,7 @@ TEST_P(exit_status, tells_whether_every_line_converted) {
 
 const std::string request = R"({"mac":"001122aabbcc","message":{"reboot":{}}})";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     inputs, exit_status,
     ::testing::Values(status_case{"every_line_converted", request + "\n\n" + request, {}, 0},
@@ -72,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       status_case{"unknown_option", request, {"-x"}, 2},
                       status_case{"parameter_file_missing", request, {"-p", "/nonexistent/parameters.json"}, 2}),
     [](const auto& case_info) { return case_info.param.name; });
+// clang-format on
 
 }  // namespace
 }  // namespace orx::test

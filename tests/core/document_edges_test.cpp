@@ -11,7 +11,10 @@ namespace {
 namespace json = orx::libs::core::json;
 namespace config = orx::libs::config;
 
-struct document_case { std::string text; bool accepted; };
+struct document_case {
+    std::string text;
+    bool accepted;
+};
 
 std::string nested(int depth) { return "{\"a\":" + std::string(depth, '[') + std::string(depth, ']') + "}"; }
 
@@ -32,6 +35,7 @@ TEST_P(one_document, per_text) {
                     ::testing::ThrowsMessage<std::runtime_error>(::testing::StartsWith("Cannot parse json: ")));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(texts, one_document, ::testing::Values(
     document_case{"{\"a\":1}{\"a\":2}", false},
     document_case{"{\"a\":1} x", false},
@@ -40,5 +44,6 @@ INSTANTIATE_TEST_SUITE_P(texts, one_document, ::testing::Values(
     document_case{nested(100), true},
     document_case{"{\"a\":1} \r\n\t", true},
     document_case{"{\"a\":1} // end\n/* note */ ", true}));
+// clang-format on
 
 }  // namespace

@@ -35,10 +35,12 @@ TEST(exception, caught_ones_become_one_line_of_text) {
 TEST(exception, check_keeps_the_condition_text_as_written) {
     const std::string _buffer = "0";
     auto bytes = [](unsigned n) { return 2 * n; };
+    // clang-format off
     const auto line = std::to_string(__LINE__ + 1);
     EXPECT_THAT([&] { CORE_CHECK(_buffer.size() >= bytes( 2u )); },
                 ::testing::ThrowsMessage<orx::libs::core::check_failed_exception>(
                     ::testing::EndsWith(":" + line + " check failed: _buffer.size() >= bytes( 2u )")));
+    // clang-format on
 }
 
 TEST(source_location, short_function_is_the_project_function_name) {

@@ -41,8 +41,13 @@ TEST_P(configuration_fields, are_taken_only_when_the_field_can_hold_them) {
     if (GetParam().error.empty()) {
         converter.convert(member, "080E", number, "0011223344556677");
         // node_id, 1E, pos_freq, ntype, sublocation_id, x, y, sl_z, z
-        EXPECT_THAT(handler.messages, ElementsAre("080E07001500CF" "FFFF1EFF010000" "80000000" "7FFFFFFF" "7FFF"
-                                                  "8000" "0011223344556677"));
+        EXPECT_THAT(handler.messages, ElementsAre("080E07001500CF"
+                                                  "FFFF1EFF010000"
+                                                  "80000000"
+                                                  "7FFFFFFF"
+                                                  "7FFF"
+                                                  "8000"
+                                                  "0011223344556677"));
         EXPECT_EQ(number, 8);
         return;
     }
@@ -52,6 +57,7 @@ TEST_P(configuration_fields, are_taken_only_when_the_field_can_hold_them) {
     EXPECT_EQ(number, 7);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     members, configuration_fields,
     ::testing::Values(
@@ -69,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         field_case{R"({"x":2147483648})", R"(Field "x" must be)"},
         field_case{R"({"z":-32769})", R"(Field "z" must be)"},
         field_case{R"({"sl_z":1e30})", R"(Field "sl_z" must be)"}));
+// clang-format on
 
 }  // namespace
 }  // namespace orx::test

@@ -49,6 +49,7 @@ TEST_P(request_frames, are_built_in_order_with_running_numbers) {
 
 std::string to(const std::string& message) { return R"({"mac":"001122aabbcc","message":)" + message + "}"; }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     messages, request_frames,
     ::testing::Values(
@@ -86,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         request_case{"mac_not_hex", R"({"mac":"00112233445G","message":{"reboot":{}}})", 0, {},
                      {3, "Request dropped, \"mac\" is not 12 hex digits: \"00112233445G\""}}),
     [](const auto& case_info) { return std::string(case_info.param.name); });
+// clang-format on
 
 TEST_F(requests, size_field_limits_the_body) {
     send_downlink_frame(handler, "080E", sequence_number, 0x000E, std::string(2 * 65533, 'A'), address);

@@ -17,10 +17,12 @@ TEST(service_test, raw_input_converts_two_parts_and_refuses_other_shapes) {
     service s([](service_configuration& c) { c.statistics_textfile = c.pidfile + ".prom"; });
     ASSERT_TRUE(s.wait_until_converting());
     const auto data = frames::bytes(frames::heartbeat_payload), stamp = frames::bytes("6553F100007C");
+    // clang-format off
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{frames::bytes("6553F100"), data}, "The timestamp must be 6 bytes long"},
         {{stamp, data, stamp, data}, "tmp_input: message of 4 parts dropped, expected 2"},
         {{stamp, std::string(65536, '\1')}, "tmp_input: message dropped, part of 65536 bytes exceeds 65535"}};
+    // clang-format on
     send(s.raw, {stamp});  // a single part, ignored
     for (const auto& r : refused)
         send(s.raw, r.first);

@@ -54,11 +54,13 @@ TEST(service_faults, endpoints_held_at_start_are_retried_every_second_and_made_c
     auto json_output = std::make_unique<port_holder>(zmq::socket_type::pub);
     auto raw_output = std::make_unique<port_holder>(zmq::socket_type::pull);
     const auto binary_input = port_holder(zmq::socket_type::pull).endpoint;  // free again
-    service s([&](service_configuration& c) {
-        c.binary_input = binary_input;
-        c.json_output = json_output->endpoint;
-        c.binary_tmp_output = raw_output->endpoint;
-    }, false);
+    service s(
+        [&](service_configuration& c) {
+            c.binary_input = binary_input;
+            c.json_output = json_output->endpoint;
+            c.binary_tmp_output = raw_output->endpoint;
+        },
+        false);
     send(s.frames, {frames::heartbeat});
     ASSERT_TRUE(s.logged("bind to " + json_output->endpoint + ": Address already in use", 2))
         << s.process->error_output();

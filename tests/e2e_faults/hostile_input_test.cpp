@@ -37,12 +37,11 @@ TEST(hostile_input, is_dropped_counted_and_quoted_short_and_stale_downlink_is_no
     for (const auto& text : {std::string("null"), request(1048576), request(1048577), reboot("0000000000aa")})
         send(s.requests, {text});
     for (const char* line : {
-             "binary_input: 00066553F100007BFFFF010E0000",      // the longest frame is taken
-             "0000 [... cut, 131090 bytes in all]",             // and quoted short
-             "binary_input: frame of 131091 bytes dropped",     // a longer one is not
-             "json_input: {\"pad\":\"aaaa",                     // the longest request is taken
-             "aaaa [... cut, 1048576 bytes in all]",
-             "json_input: request of 1048577 bytes dropped",
+             "binary_input: 00066553F100007BFFFF010E0000",   // the longest frame is taken
+             "0000 [... cut, 131090 bytes in all]",          // and quoted short
+             "binary_input: frame of 131091 bytes dropped",  // a longer one is not
+             "json_input: {\"pad\":\"aaaa",                  // the longest request is taken
+             "aaaa [... cut, 1048576 bytes in all]", "json_input: request of 1048577 bytes dropped",
              "Request is not a JSON object",                    // null
              "tmp_output: 1 downlink messages dropped so far",  // nobody on the raw output
          })
@@ -103,10 +102,10 @@ TEST_P(check_of_hostile_file, names_the_file_at_once) {
     if (c.file == "parameters")
         config.parameters = dir.file("parameters.json");
     config.write();
-    const std::string path = c.file == "parameters"    ? config.parameters
-                             : c.file == "secret key"  ? dir.file("service.key_secret")
-                             : c.file == "server key"  ? dir.file("collector.key")
-                                                       : config.path;
+    const std::string path = c.file == "parameters"   ? config.parameters
+                             : c.file == "secret key" ? dir.file("service.key_secret")
+                             : c.file == "server key" ? dir.file("collector.key")
+                                                      : config.path;
     const off_t limit = c.file == "parameters" ? parameter_limit : c.file == "configuration" ? 1 << 20 : 64 << 10;
     make_hostile(c.kind, path, limit);
     child_process check(program("tarnwick"), {"-t", "-c", config.path}, dir.path());
@@ -116,6 +115,7 @@ TEST_P(check_of_hostile_file, names_the_file_at_once) {
     EXPECT_EQ(occurrences(check.error_output(), "\n"), 1u) << check.error_output();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(files, check_of_hostile_file, ::testing::Values(
     hostile_file{"configuration", "fifo", fifo_refused},
     hostile_file{"configuration", "large", "is larger than 1048576 bytes"},
@@ -126,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P(files, check_of_hostile_file, ::testing::Values(
     hostile_file{"secret key", "large", "is larger than 65536 bytes"},
     hostile_file{"server key", "fifo", fifo_refused},
     hostile_file{"server key", "device", device_refused}));
+// clang-format on
 
 class hostile_parameter_file : public ::testing::TestWithParam<hostile_file> {};
 
@@ -153,9 +154,10 @@ TEST_P(hostile_parameter_file, stops_a_start_and_is_refused_at_a_reload) {
     EXPECT_EQ(s.process->wait(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(files, hostile_parameter_file, ::testing::Values(
-    hostile_file{"parameters", "fifo", fifo_refused}, hostile_file{"parameters", "device", device_refused},
-    hostile_file{"parameters", "large", "is larger than 4194304 bytes"}));
+INSTANTIATE_TEST_SUITE_P(files, hostile_parameter_file,
+                         ::testing::Values(hostile_file{"parameters", "fifo", fifo_refused},
+                                           hostile_file{"parameters", "device", device_refused},
+                                           hostile_file{"parameters", "large", "is larger than 4194304 bytes"}));
 
 // A newer parameter file may name a format this version lacks: the entry is left
 // out, and said so at start and at every reload.

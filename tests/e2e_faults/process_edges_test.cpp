@@ -40,8 +40,9 @@ TEST(process_edges, standard_error_closed_by_its_reader_is_passed_over) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     s.process = std::make_unique<child_process>(
-        "/bin/sh", std::vector<std::string>{"-c", "exec \"$0\" -c \"$1\" 2>\"$2\"", program("tarnwick"), s.config.path,
-                                            pipe}, s.dir.path());
+        "/bin/sh",
+        std::vector<std::string>{"-c", "exec \"$0\" -c \"$1\" 2>\"$2\"", program("tarnwick"), s.config.path, pipe},
+        s.dir.path());
     // A first line shows that the service holds the writing end; then the reader goes.
     pollfd line{reader, POLLIN, 0};
     ASSERT_EQ(::poll(&line, 1, 10000), 1);
@@ -60,8 +61,10 @@ TEST(process_edges, standard_error_closed_by_its_reader_is_passed_over) {
 TEST(process_edges, soft_descriptor_limit_is_raised_to_the_hard_one) {
     service s({}, true, {"-c", "@"}, false);
     s.process = std::make_unique<child_process>(
-        "/bin/sh", std::vector<std::string>{"-c", "ulimit -S -n 256 && ulimit -H -n 512 && exec \"$0\" -c \"$1\"",
-                                            program("tarnwick"), s.config.path}, s.dir.path());
+        "/bin/sh",
+        std::vector<std::string>{"-c", "ulimit -S -n 256 && ulimit -H -n 512 && exec \"$0\" -c \"$1\"",
+                                 program("tarnwick"), s.config.path},
+        s.dir.path());
     ASSERT_TRUE(s.wait_until_converting());
     EXPECT_THAT(read_file("/proc/" + std::to_string(s.process->pid()) + "/limits"),
                 ::testing::ContainsRegex("Max open files +512 +512 "));
@@ -69,7 +72,9 @@ TEST(process_edges, soft_descriptor_limit_is_raised_to_the_hard_one) {
 }
 
 // The problem is empty for an endpoint that may work.
-struct endpoint_case { std::string channel, endpoint, problem; };
+struct endpoint_case {
+    std::string channel, endpoint, problem;
+};
 
 class check_option : public ::testing::TestWithParam<endpoint_case> {};
 
@@ -82,11 +87,12 @@ TEST_P(check_option, names_the_channel_of_an_endpoint_that_can_never_work) {
     child_process check(program("tarnwick"), {"-t", "-c", config.path}, dir.path());
     EXPECT_EQ(check.wait(), c.problem.empty() ? 0 : 1);
     EXPECT_EQ(check.standard_output() + check.error_output(),
-              c.problem.empty() ? "configuration ok\n"
-                                : "tarnwick: " + c.channel + ": endpoint \"" + c.endpoint + "\" cannot work: " +
-                                      c.problem + "\n");
+              c.problem.empty()
+                  ? "configuration ok\n"
+                  : "tarnwick: " + c.channel + ": endpoint \"" + c.endpoint + "\" cannot work: " + c.problem + "\n");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(endpoints, check_option, ::testing::Values(
     endpoint_case{"binary.input", "bogus://x", "unknown transport \"bogus\""},
     endpoint_case{"json.output", "", "the endpoint is empty"},
@@ -101,5 +107,6 @@ INSTANTIATE_TEST_SUITE_P(endpoints, check_option, ::testing::Values(
     endpoint_case{"json.input", "tcp://127.0.0.1:*[50140-50100]",
                   "port \"*[50140-50100]\" is not a number from 0 to 65535, \"*\", \"!\" or a range \"[first-last]\""},
     endpoint_case{"binary.output", "ws://*:7003", ""}));
+// clang-format on
 
 }  // namespace

@@ -185,15 +185,14 @@ TEST(e2e_mqtt, a_broker_that_refuses_or_is_away_is_one_line_and_retried) {
     ::chmod(broker.file("wrong").c_str(), 0600);
     const struct {
         std::string group, reason;
-    } cases[] = {
-        {mqtt_group(broker.url(broker.password_port),
-                    R"(, "username": "tarnwick", "password_file": ")" + broker.file("wrong") + "\""),
-         "Connection Refused: not authorised."},
-        {mqtt_group("mqtt://127.0.0.1:" + std::to_string(free_port())), "Connection refused"},
-        {mqtt_group(broker.url(broker.tls_port), R"(, "ca_file": ")" + broker.file("other-ca.crt") +
-                                                     R"(", "cert_file": ")" + broker.file("client.crt") +
-                                                     R"(", "key_file": ")" + broker.file("client.key") + "\""),
-         "certificate verify failed"}};
+    } cases[] = {{mqtt_group(broker.url(broker.password_port),
+                             R"(, "username": "tarnwick", "password_file": ")" + broker.file("wrong") + "\""),
+                  "Connection Refused: not authorised."},
+                 {mqtt_group("mqtt://127.0.0.1:" + std::to_string(free_port())), "Connection refused"},
+                 {mqtt_group(broker.url(broker.tls_port), R"(, "ca_file": ")" + broker.file("other-ca.crt") +
+                                                              R"(", "cert_file": ")" + broker.file("client.crt") +
+                                                              R"(", "key_file": ")" + broker.file("client.key") + "\""),
+                  "certificate verify failed"}};
     for (const auto& c : cases) {
         service s([&](service_configuration& config) { config.mqtt = c.group; });
         const auto line = "mqtt: cannot connect to " + c.group.substr(12, c.group.find('"', 12) - 12) + ": ";
@@ -225,6 +224,7 @@ TEST(e2e_mqtt, check_names_every_problem_of_the_group) {
     std::ofstream(files.file("open")) << "secret\n";
     ::chmod(files.file("open").c_str(), 0640);
     const std::string open = files.file("open");
+    // clang-format off
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {R"({"qos": 2, "queue_limit": 0})",
          {"Can not find field <string>: mqtt.broker", "Can not find field <int 0..1>: mqtt.qos",
@@ -237,6 +237,7 @@ TEST(e2e_mqtt, check_names_every_problem_of_the_group) {
           "mqtt.key_file: " + open + " is open to group or others", "mqtt.ca_file: " + files.file("missing")}},
         {R"({"broker": "mqtt://127.0.0.1", "ca_file": ")" + open + R"("})",
          {"mqtt.broker: TLS files given for the plain broker"}}};
+    // clang-format on
     // The check names them, and the start is refused for them.
     for (const auto& [group, problems] : cases)
         for (const std::string flags : {"-tc", "-c"}) {

@@ -62,8 +62,10 @@ TEST(e2e_security, only_authorized_keys_pass_and_every_refusal_is_counted_and_lo
 
 // A TCP connection to the port of a channel on 127.0.0.1; -1 when it fails.
 int connect_tcp(const std::string& endpoint) {
-    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(std::stoi(endpoint.substr(endpoint.rfind(':') + 1)))),
-                        {htonl(INADDR_LOOPBACK)}, {}};
+    sockaddr_in address{AF_INET,
+                        htons(static_cast<uint16_t>(std::stoi(endpoint.substr(endpoint.rfind(':') + 1)))),
+                        {htonl(INADDR_LOOPBACK)},
+                        {}};
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
         return fd;
@@ -75,8 +77,8 @@ int connect_tcp(const std::string& endpoint) {
 // service closes it; false when it is still open after the bound.
 bool closed_by_service(const std::string& endpoint, const std::string& payload, bool hang_up) {
     const int fd = connect_tcp(endpoint);
-    bool closed = fd >= 0 &&
-                  ::send(fd, payload.data(), payload.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(payload.size());
+    bool closed =
+        fd >= 0 && ::send(fd, payload.data(), payload.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(payload.size());
     for (char greeting[64]; closed && !hang_up;) {
         pollfd readable{fd, POLLIN, 0};
         if (::poll(&readable, 1, 15000) != 1)
@@ -109,13 +111,19 @@ TEST(e2e_security, anything_but_a_handshake_is_refused_closed_and_counted) {
         }
         ASSERT_NE(document, nothing);
     }
-    struct peer { const char* channel; std::string payload; bool hang_up; };
+    struct peer {
+        const char* channel;
+        std::string payload;
+        bool hang_up;
+    };
+    // clang-format off
     const peer peers[] = {
         {"binary.input", "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", false},
         {"binary.tmp_input", std::string("\xFF\0\0\0\0\0\0\0\x01\x7F\x01\x08\0\0", 14), false},  // ZMTP 2.0
         {"binary.output", "\x16\x03\x01\x02\x00\x01" + std::string(500, '\xAB'), false},            // TLS-like bytes
         {"json.input", "", false},                                                               // idles
         {"json.output", "", true}};                                                              // hangs up
+    // clang-format on
     for (const auto& p : peers) {
         const auto endpoint = s.config.endpoint(p.channel);
         EXPECT_TRUE(closed_by_service(endpoint, p.payload, p.hang_up)) << p.channel;
@@ -134,11 +142,12 @@ TEST(e2e_security, anything_but_a_handshake_is_refused_closed_and_counted) {
 TEST(e2e_security, a_peer_holding_every_descriptor_is_warned_about_and_outlasted) {
     service s([](service_configuration& c) { c.use_curve(); }, true, {"-c", "@"}, false);
     s.process = std::make_unique<child_process>(
-        "/bin/sh", std::vector<std::string>{"-c", "ulimit -n 70 && exec \"$0\" -c \"$1\"", program("tarnwick"),
-                                            s.config.path}, s.dir.path());
+        "/bin/sh",
+        std::vector<std::string>{"-c", "ulimit -n 70 && exec \"$0\" -c \"$1\"", program("tarnwick"), s.config.path},
+        s.dir.path());
     ASSERT_TRUE(s.wait_until_converting());
-    const auto open = std::distance(
-        std::filesystem::directory_iterator("/proc/" + std::to_string(s.process->pid()) + "/fd"), {});
+    const auto open =
+        std::distance(std::filesystem::directory_iterator("/proc/" + std::to_string(s.process->pid()) + "/fd"), {});
     std::vector<int> held;
     for (auto i = open; i < 70 + 10; ++i)
         held.push_back(connect_tcp(s.config.binary_input));
@@ -161,8 +170,7 @@ TEST(e2e_security, secret_key_open_to_the_group_fails_check_and_start) {
         };
         service s(open_to_group, true, {flags, "@"});
         EXPECT_EQ(s.process->wait(), 1) << flags;
-        EXPECT_THAT(s.process->error_output(),
-                    HasSubstr("service.key_secret: is open to group or others (mode 0640)"));
+        EXPECT_THAT(s.process->error_output(), HasSubstr("service.key_secret: is open to group or others (mode 0640)"));
     }
 }
 

@@ -80,7 +80,10 @@ TEST(supervision, ready_once_every_channel_exists_then_kept_alive_until_stopping
 
 // A manager that never reads (its queue fills with watchdog pings within milliseconds) or asks
 // for a watchdog interval too long to keep: the service starts, converts and stops as ever.
-struct manager_case { const char* watchdog_usec; std::string logged; };
+struct manager_case {
+    const char* watchdog_usec;
+    std::string logged;
+};
 void PrintTo(const manager_case& c, std::ostream* out) { *out << "WATCHDOG_USEC=" << c.watchdog_usec; }
 class odd_manager : public ::testing::TestWithParam<manager_case> {};
 TEST_P(odd_manager, neither_holds_up_conversion_nor_the_stop) {
@@ -92,10 +95,12 @@ TEST_P(odd_manager, neither_holds_up_conversion_nor_the_stop) {
     s.process->signal(SIGTERM);
     EXPECT_EQ(s.process->wait(), 0);
 }
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(supervision, odd_manager, ::testing::Values(
     manager_case{"2000", "supervision: 1 notifications dropped so far"},
     manager_case{"9223372036854775807", "watchdog interval of 9223372036854775807 us too long to keep, no watchdog"},
     manager_case{"18446744073709551614", "watchdog interval of 18446744073709551614 us too long to keep"}));
+// clang-format on
 
 // The parameter file with tx_power (number 5) read as `format`.
 void write_parameters(const std::string& path, const std::string& format) {
@@ -137,8 +142,10 @@ TEST(supervision, sighup_reloads_parameters_between_frames_and_keeps_them_when_r
     EXPECT_EQ(convert(40, 50), "IIIIIIIIII");
     s.process->signal(SIGTERM);
     ASSERT_EQ(s.process->wait(), 0);
-    EXPECT_THAT(read_file(s.config.statistics_textfile), ::testing::ContainsRegex(
-        "\ntarnwick_seconds_since_last_frame [0-9]+\n(.|\n)*\ntarnwick_seconds_since_last_request [0-9]+\n"));
+    EXPECT_THAT(
+        read_file(s.config.statistics_textfile),
+        ::testing::ContainsRegex(
+            "\ntarnwick_seconds_since_last_frame [0-9]+\n(.|\n)*\ntarnwick_seconds_since_last_request [0-9]+\n"));
 }
 
 // A reload replaces the converter; downlink messages go on being numbered where they were.

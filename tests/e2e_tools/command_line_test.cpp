@@ -17,7 +17,12 @@ using namespace orx::test;
 
 // The arguments, "@" standing for the path of a sound configuration; the exit status, the standard
 // output and a part of the standard error.
-struct command { std::string name; std::vector<std::string> arguments; int status; std::string out, err; };
+struct command {
+    std::string name;
+    std::vector<std::string> arguments;
+    int status;
+    std::string out, err;
+};
 
 class command_line : public ::testing::TestWithParam<command> {};
 
@@ -27,15 +32,17 @@ class command_line : public ::testing::TestWithParam<command> {};
 // parameter file of its own configuration names a format this version lacks.
 TEST_P(command_line, prints_and_ends_as_it_should) {
     int held = -1;
-    service s([&held](service_configuration& c) {
-        held = ::open(c.pidfile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        ::flock(held, LOCK_EX);
-        std::ofstream(c.path + ".refused") << R"({"parameters": {"config_file": ")" << c.path << R"(.broken"}})";
-        std::ofstream(c.path + ".broken") << "{ not json";
-        c.parameters = c.path + ".parameters";
-        std::ofstream(c.parameters) << R"({"hw_param":[{"num":5,"jname":"tx_power","format":"UINT","size":1},
+    service s(
+        [&held](service_configuration& c) {
+            held = ::open(c.pidfile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+            ::flock(held, LOCK_EX);
+            std::ofstream(c.path + ".refused") << R"({"parameters": {"config_file": ")" << c.path << R"(.broken"}})";
+            std::ofstream(c.path + ".broken") << "{ not json";
+            c.parameters = c.path + ".parameters";
+            std::ofstream(c.parameters) << R"({"hw_param":[{"num":5,"jname":"tx_power","format":"UINT","size":1},
                                                       {"num":6,"jname":"rx_gain","format":"UNIT","size":1}]})";
-    }, true, GetParam().arguments);
+        },
+        true, GetParam().arguments);
     EXPECT_EQ(s.process->wait(), GetParam().status) << s.process->error_output();
     EXPECT_EQ(s.process->standard_output(), GetParam().out);
     EXPECT_THAT(s.process->error_output(), ::testing::HasSubstr(GetParam().err));
@@ -46,6 +53,7 @@ const std::string usage = "Usage: " + program("tarnwick") + " -c config_file [-t
 using namespace orx::libs::core::constants;
 const std::string version = std::string(project_name) + " " + git_version + "." + git_subversion + "\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     commands, command_line,
     ::testing::Values(
@@ -58,5 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         command{"no_configuration", {}, 1, "", "The configuration file is not defined! " + usage},
         command{"pid_file_held_by_a_running_instance", {"-c", "@"}, 1, "", "Process is running"}),
     [](const ::testing::TestParamInfo<command>& case_info) { return case_info.param.name; });
+// clang-format on
 
 }  // namespace

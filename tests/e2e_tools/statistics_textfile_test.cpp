@@ -15,7 +15,8 @@ using ::testing::HasSubstr;
 TEST(statistics_textfile, is_written_at_start_and_holds_every_count_after_the_stop) {
     service s([](service_configuration& c) { c.statistics_textfile = c.pidfile + ".prom"; });
     const char* path = s.config.statistics_textfile.c_str();
-    struct stat first {}, last {};
+    struct stat first {
+    }, last{};
     ASSERT_TRUE(wait_in_folder(s.dir.path(), [&] { return ::stat(path, &first) == 0; }));
     send(s.frames, {frames::heartbeat});
     send(s.requests, {"not json"});

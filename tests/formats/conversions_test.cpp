@@ -83,12 +83,16 @@ TEST_P(conversions, give_the_listed_result) {
     ASSERT_TRUE(made);
     alarm(2);  // a walk over records that never ends is stopped here
     if (r.way != row::TO_HEX)
-        check(r, [&] {
-            const auto value = made->convert_bin_to_json(r.hex);
-            return value ? boost::make_optional(libs::core::json::to_string(*value)) : boost::none;
-        }, r.json);
+        check(
+            r,
+            [&] {
+                const auto value = made->convert_bin_to_json(r.hex);
+                return value ? boost::make_optional(libs::core::json::to_string(*value)) : boost::none;
+            },
+            r.json);
     if (r.way != row::TO_JSON)
-        check(r, [&] { return made->convert_json_to_bin(json_of(r.json)); }, r.hex);
+        check(
+            r, [&] { return made->convert_json_to_bin(json_of(r.json)); }, r.hex);
     alarm(0);
 }
 
@@ -97,6 +101,7 @@ const std::string uint1 = sized("UINT", 1), uint2 = sized("UINT", 2), uint4 = si
 const std::string slice = "BYTE_SLICE_UINT", bits_2_4 = args(slice, R"("2","4")");
 const std::string mask = args("BYTE_UINT", R"("0xF0")");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(numbers, conversions, ::testing::Values(
     both(uint1, "FF", "255"), both(uint2, "01F4", "500"), both(uint4, "FFFFFFFF", "4294967295"),
     to_hex(uint2, "-1", nothing), json_raises(uint2, "01", unreadable), both(sized("INT", 1), "80", "-128"),
@@ -109,11 +114,13 @@ INSTANTIATE_TEST_SUITE_P(numbers, conversions, ::testing::Values(
     to_hex(args("SHIFT", R"("4")"), "10", "A0"), to_hex(args("SHIFT", R"("33")"), "171", "56"),
     to_json(args("MUL_UINT", R"("10")"), "ff", "2550"), to_hex(args("MUL_UINT", R"("10")"), "57", "05"),
     to_hex(args("MUL_UINT", R"("0")"), "5", nothing)));
+// clang-format on
 
 const std::string str = d("STR"), hexstring = sized("HEXSTRING", 1), hexvar = d("HEXVAR");
 const std::string byte_str = args("BYTE_STR", R"("80","on","off")"), byte_bool = args("BYTE_BOOL", R"("0x04")");
 
 // A NUL ends a string, also before text that could not be read.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(texts, conversions, ::testing::Values(
     both(str, "414243", R"("ABC")"), to_json(str, "41420043", R"("AB")"), to_json(str, "41004", R"("A")"),
     json_raises(str, "414", unreadable), to_hex(str, "5", nothing), both(hexstring, "0aFF12", R"("0aFF12")"),
@@ -123,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(texts, conversions, ::testing::Values(
     to_json(args("BYTE_STR", R"("80","on")"), "80", R"("on")"), to_json(byte_bool, "05", "true"),
     to_json(byte_bool, "FB", "false"), to_hex(byte_bool, "true", "04"), to_hex(byte_bool, "false", "00"),
     to_hex(byte_bool, "1", nothing)));
+// clang-format on
 
 std::string words(int count) {
     std::string list;
@@ -137,6 +145,7 @@ const std::string codes = args("VAR_LIST_WITH_VALUES", R"("7","x","y= 12","z=13k
 const std::string states = args("BYTE_SLICE_VAR_LIST", R"("4","6","idle","scan","track")");
 const std::string two_bits = args("BYTE_SLICE_VAR_LIST", R"("6","7","a","b","c","d","e")");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(lists, conversions, ::testing::Values(
     both(var_list, "02", R"("auto")"), json_raises(var_list, "03", out_of_range), to_hex(var_list, R"("Off")", nothing),
     both(words(300), "FF", R"("w255")"), to_hex(words(300), R"("w256")", nothing), both(levels, "0A", R"("high")"),
@@ -147,9 +156,11 @@ INSTANTIATE_TEST_SUITE_P(lists, conversions, ::testing::Values(
     to_json(args("BYTE_SLICE_VAR_LIST", R"("5","3","a")"), "FF", nothing),
     to_hex(args("BYTE_SLICE_VAR_LIST", R"("0","8","a")"), R"("a")", nothing), both(two_bits, "C0", R"("d")"),
     to_hex(two_bits, R"("e")", nothing)));
+// clang-format on
 
 const std::string ipv4 = d("IPV4"), ipv6 = d("IPV6");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(addresses, conversions, ::testing::Values(
     both(ipv4, "7F000001", R"("127.0.0.1")"), to_json(ipv4, "c0a8010aFF", R"("192.168.1.10")"),
     json_raises(ipv4, "7F0000", unreadable), to_hex(ipv4, R"("1.2.3")", nothing),
@@ -157,9 +168,10 @@ INSTANTIATE_TEST_SUITE_P(addresses, conversions, ::testing::Values(
     both(ipv6, "20010DB8000000000000000000000001", R"("2001:0DB8:0000:0000:0000:0000:0000:0001")"),
     to_json(ipv6, "20010db80000000000000000000000", R"("2001:0db8:0000:0000:0000:0000:0000:00")"),
     to_hex(ipv6, R"("::ffff:1.2.3.4")", "00000000000000000000FFFF01020304"), to_hex(ipv6, R"("2001:zz::1")", nothing)));
+// clang-format on
 
-const std::string packed = with_fields("OBJECT", -1, {f("on", 0, slice, R"(,"args":["7","7"])"),
-                                                      f("level", 0, slice, R"(,"args":["0","3"])")});
+const std::string packed = with_fields(
+    "OBJECT", -1, {f("on", 0, slice, R"(,"args":["7","7"])"), f("level", 0, slice, R"(,"args":["0","3"])")});
 const std::string gap = with_fields("OBJECT", -1, {f("a", 0), f("b", 2)});
 const std::string three = with_fields("OBJECT", -1, {f("a", 0), f("b", 1), f("c", 2)});
 const std::string words2 = with_fields("ARRAY", 2, {f("v", 0, "UINT", R"(,"size":2)")});
@@ -169,6 +181,7 @@ const std::string names = with_fields("VARIABLE_SIZE_ARRAY", 2, {f("id", 0), f("
 
 // A missing member ends a record and keeps what came before it; a field with a
 // "size" reads that many bytes, one without the rest of the record.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(composites, conversions, ::testing::Values(
     both(packed, "85", R"({"level":5,"on":1})"), both(gap, "010002", R"({"a":1,"b":2})"), to_json(gap, "", "null"),
     to_json(gap, "0100", R"({"a":1})"), to_hex(three, R"({"a":1,"c":3})", "01"), to_hex(three, R"({"b":2})", nothing),
@@ -192,6 +205,7 @@ INSTANTIATE_TEST_SUITE_P(composites, conversions, ::testing::Values(
     to_json(names, "014142", R"([{"id":1,"name":"AB"}])"), to_json(names, "01400A00", R"([{"id":1,"name":"@\n"}])"),
     to_hex(names, R"([{"id":1,"name":"A"},{"id":2}])", nothing),
     to_json(with_fields("VARIABLE_SIZE_ARRAY", 1, {f("id", 0)}), "0102", R"([{"id":1}])")));
+// clang-format on
 
 }  // namespace
 }  // namespace orx::parameters

@@ -53,11 +53,12 @@ TEST(registry, keeps_known_formats_and_the_first_of_repeated_numbers_and_names) 
         {"num":5,"jname":"v6","format":"IPV6"},
         {"num":1.0,"name":"Id","jname":"id","format":"OBJECT","readonly":true,"fields":[
             {"offset":255,"jname":"f","format":"FLOAT"},{"offset":255,"jname":"b","format":"HEXSTRING","size":255}]})");
-    EXPECT_THAT(held(parameters), ::testing::ElementsAre("1 id OBJECT", "  @255 b HEXSTRING 255",
-                                                         "3 mode BYTE_STR '1' 'on' ''", "4 mode IPV4 4",
-                                                         "5 v6 IPV6 16"));
-    EXPECT_THAT(parameters.skipped_entries(), ::testing::ElementsAre(
-        R"(entry skipped, its format is not known: num 2, jname "lower", format "uint")"));
+    EXPECT_THAT(held(parameters),
+                ::testing::ElementsAre("1 id OBJECT", "  @255 b HEXSTRING 255", "3 mode BYTE_STR '1' 'on' ''",
+                                       "4 mode IPV4 4", "5 v6 IPV6 16"));
+    EXPECT_THAT(
+        parameters.skipped_entries(),
+        ::testing::ElementsAre(R"(entry skipped, its format is not known: num 2, jname "lower", format "uint")"));
     EXPECT_EQ(parameters.get_descriptor(std::string("mode"))->get_num(), 3u);
     EXPECT_FALSE(parameters.get_descriptor(std::string("Mode")));
     EXPECT_TRUE(parameters.get_descriptor(3u)->get_zero_size_interpretation() == zero_size_interpretation::EMPTY_ARRAY);
@@ -78,6 +79,7 @@ TEST_P(refused_files, name_the_parameter) {
                 Throws<libs::core::exception>(Property(&libs::core::exception::error, GetParam().error)));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(entries, refused_files, Values(
     refusal{R"({"jname":"tx power","format":"UINT","size":3})", Eq("Descriptor tx power size is incorrect")},
     refusal{R"({"jname":"x","format":"INT"})", Eq(R"(Descriptor x must have a "size" field)")},
@@ -101,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(entries, refused_files, Values(
     refusal{R"({"num":1,"jname":"p","format":"STR","readonly":1})",
             Eq(R"(Descriptor p: "readonly" must be true or false)")},
     refusal{R"({"num":1,"jname":null,"format":"STR"})", Eq(R"(Descriptor null: "jname" must be a string)")}));
+// clang-format on
 
 }  // namespace
 }  // namespace orx::parameters

@@ -50,6 +50,7 @@ std::string parameters_of(const std::string& type, const std::string& data) {
     return R"(param {"data":)" + data + "," + origin + R"(,"type":")" + type + "\"}";
 }
 
+// clang-format off
 const std::vector<frame_case> frame_cases{
         frame_case{"smallest_frame", "010E000000" + address, {}, ""},
         frame_case{"size_one_on_smallest", "010E000001" + address, {},
@@ -93,6 +94,7 @@ const std::vector<frame_case> frame_cases{
         frame_case{"request_of_unknown_only", generic_frame("000F", "FF00"),
                    {parameters_of("param_req", R"({"req_plist":[]})")}, "", {7, "Unknown parameter: 255"}},
         frame_case{"request_too_short", generic_frame("000F", "01"), {}, "cmd_data is too short: (1) 01"}};
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(frames, generic_frames, ::testing::ValuesIn(frame_cases),
                          [](const auto& case_info) { return std::string(case_info.param.name); });

@@ -43,6 +43,7 @@ TEST_P(gateway_frames, give_time_stamp_and_data_or_their_fault) {
 
 const std::string ts = "5F5E100001F4";  // 1600000000 s and 500 ms
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     frames, gateway_frames,
     ::testing::Values(
@@ -59,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         frame_case{"0006" + ts + "0007" "01020304050607", -1, "Expected mac address"},
         frame_case{"0006" + ts + "0008" "0102030405060708" "g", -1, "The message contain non-hex chars"},
         frame_case{"0006" + ts + "0008" "01020304050607@8", -1, "The message contain non-hex chars"}));
+// clang-format on
 
 }  // namespace
 }  // namespace orx::test

@@ -3,8 +3,8 @@
 #include "core/zmq/curve_options.hpp"
 #include "core/zmq/zap_handler.hpp"
 
-#include <boost/algorithm/string/replace.hpp>
 #include <gmock/gmock.h>
+#include <boost/algorithm/string/replace.hpp>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,7 +26,11 @@ void write_file(const std::string& path, const std::string& text, mode_t mode) {
 
 // {P} and {S} stand for the keys of a pair, {O} for another public key, {Z} for {P}
 // with a NUL in place of its 21st character; mode 0 leaves the file out.
-struct secret_file_case { std::string text; mode_t mode; std::string error; };
+struct secret_file_case {
+    std::string text;
+    mode_t mode;
+    std::string error;
+};
 class secret_key_files : public ::testing::TestWithParam<secret_file_case> {};
 
 TEST_P(secret_key_files, are_read_or_refused_naming_the_file) {
@@ -52,10 +56,12 @@ TEST_P(secret_key_files, are_read_or_refused_naming_the_file) {
     EXPECT_THAT(error, HasSubstr(GetParam().error.empty() ? "" : "Key file " + path + ": " + GetParam().error));
 }
 
-const std::string good = "#   a comment\n\nmetadata\n    name = \"gw 1\"   # of the gateways\ncurve\n"
-                         "    public-key = \"{P}\"\r\n    secret-key = '{S}'  \n";
+const std::string good =
+    "#   a comment\n\nmetadata\n    name = \"gw 1\"   # of the gateways\ncurve\n"
+    "    public-key = \"{P}\"\r\n    secret-key = '{S}'  \n";
 const std::string curve = "curve\n    public-key = \"{P}\"\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     files, secret_key_files,
     ::testing::Values(secret_file_case{good, 0600, ""}, secret_file_case{good, 0640, "is open to group or others"},
@@ -70,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        "public-key is not 40 Z85"},
                       secret_file_case{curve + "    secret-key = \"~~~~~00000000000000000000000000000000000\"\n",
                                        0600, "secret-key is not 40 Z85"}));
+// clang-format on
 
 TEST(keygen, writes_a_pair_that_reads_back_and_is_never_overwritten) {
     orx::test::temp_dir dir;
@@ -105,12 +112,14 @@ TEST_P(curve_channel, admits_authorized_keys_only_and_reports_each_refusal) {
     almost.back() ^= 1;
     const auto other = zmq::generate_curve_key_pair().public_key;
     std::vector<std::string> refused;
-    auto handler = zmq::zap_handler::create(
-        *m_loop, {kind == client::near_miss ? almost : kind == client::unknown ? other : client_keys.public_key},
-        [&](const zmq::zap_handler::refusal& r) {
-            refused.push_back(r.address);
-            m_loop->stop();
-        });
+    auto handler = zmq::zap_handler::create(*m_loop,
+                                            {kind == client::near_miss ? almost
+                                             : kind == client::unknown ? other
+                                                                       : client_keys.public_key},
+                                            [&](const zmq::zap_handler::refusal& r) {
+                                                refused.push_back(r.address);
+                                                m_loop->stop();
+                                            });
     if (kind == client::revoked)
         handler->set_authorized({other});
 

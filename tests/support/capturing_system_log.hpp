@@ -15,20 +15,30 @@ namespace orx::test {
 // the system log does.
 class capturing_system_log : public libs::core::system_log {
 public:
-    struct line { int priority; std::string text; };
+    struct line {
+        int priority;
+        std::string text;
+    };
 
     void open(const char* identity, int options, int) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_identity = identity;
         m_options = options;
     }
-    void set_mask(int mask) override { guarded([&] { m_mask = mask; }); }
+    void set_mask(int mask) override {
+        guarded([&] { m_mask = mask; });
+    }
     void write(int priority, const std::string& text) override {
-        guarded([&] { if (m_mask & LOG_MASK(priority)) m_lines.push_back({priority, text}); });
+        guarded([&] {
+            if (m_mask & LOG_MASK(priority))
+                m_lines.push_back({priority, text});
+        });
     }
     void close() override {}
 
-    std::vector<line> lines() const { return guarded([&] { return m_lines; }); }
+    std::vector<line> lines() const {
+        return guarded([&] { return m_lines; });
+    }
     // The texts of the lines kept, of one priority only when one is given.
     std::vector<std::string> texts(int priority = -1) const {
         std::vector<std::string> out;
@@ -37,9 +47,15 @@ public:
                 out.push_back(l.text);
         return out;
     }
-    void clear() { guarded([&] { m_lines.clear(); }); }
-    int options() const { return guarded([&] { return m_options; }); }
-    std::string identity() const { return guarded([&] { return m_identity; }); }
+    void clear() {
+        guarded([&] { m_lines.clear(); });
+    }
+    int options() const {
+        return guarded([&] { return m_options; });
+    }
+    std::string identity() const {
+        return guarded([&] { return m_identity; });
+    }
 
 private:
     template <typename F>

@@ -23,7 +23,11 @@
 namespace orx::test {
 
 // A document sent, with its text as compact JSON.
-struct published_document { std::string topic; Json::Value document; std::string text; };
+struct published_document {
+    std::string topic;
+    Json::Value document;
+    std::string text;
+};
 
 class recording_handler : public processed_messages_handler {
 public:

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <condition_variable>
 #include <mutex>
-#include <sys/stat.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -60,8 +60,8 @@ public:
 
     // Starts it and waits until it listens.
     void start() {
-        process = std::make_unique<child_process>("/usr/sbin/mosquitto", std::vector<std::string>{"-c", file("mosquitto.conf")},
-                                                  dir.path());
+        process = std::make_unique<child_process>("/usr/sbin/mosquitto",
+                                                  std::vector<std::string>{"-c", file("mosquitto.conf")}, dir.path());
         if (!process->wait_for_error_output([](const std::string& log) { return log.find(" running") != log.npos; }))
             throw std::runtime_error("mosquitto did not start: " + process->error_output());
     }
@@ -72,7 +72,9 @@ public:
             throw std::runtime_error("mosquitto did not stop: " + process->error_output());
     }
 
-    std::string url(int on) const { return (on == tls_port ? "mqtts://127.0.0.1:" : "mqtt://127.0.0.1:") + std::to_string(on); }
+    std::string url(int on) const {
+        return (on == tls_port ? "mqtts://127.0.0.1:" : "mqtt://127.0.0.1:") + std::to_string(on);
+    }
     std::string url() const { return url(port); }
     std::string file(const std::string& name) const { return dir.file(name); }
 
@@ -124,9 +126,9 @@ public:
         mosquitto_message_callback_set(m_client, [](mosquitto*, void* self, const mosquitto_message* message) {
             auto& client = *static_cast<mqtt_back_end*>(self);
             std::lock_guard<std::mutex> lock(client.m_mutex);
-            client.m_received.push_back(std::string(message->topic) + ' ' +
-                                        std::string(static_cast<const char*>(message->payload),
-                                                    static_cast<std::size_t>(message->payloadlen)));
+            client.m_received.push_back(
+                std::string(message->topic) + ' ' +
+                std::string(static_cast<const char*>(message->payload), static_cast<std::size_t>(message->payloadlen)));
             client.m_changed.notify_all();
         });
         if (mosquitto_connect(m_client, "127.0.0.1", broker.port, 30) != MOSQ_ERR_SUCCESS ||
@@ -145,7 +147,8 @@ public:
         mosquitto_publish(m_client, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, false);
     }
     // Until `count` messages whose text holds `part` arrived; false after the bound.
-    bool received(const std::string& part, std::size_t count = 1, std::chrono::seconds bound = std::chrono::seconds(10)) {
+    bool received(const std::string& part, std::size_t count = 1,
+                  std::chrono::seconds bound = std::chrono::seconds(10)) {
         return wait([&] { return occurrences_of(part) >= count; }, bound);
     }
     std::vector<std::string> messages() {

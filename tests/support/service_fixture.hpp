@@ -62,8 +62,9 @@ struct service_configuration {
                                             R"(/collector.key"})"
                                       : "")
                             << (mqtt.empty() ? "" : R"(, "mqtt": )" + mqtt)
-                            << (statistics_textfile.empty() ? "}" : R"(, "statistics": {"textfile": ")" +
-                                                                        statistics_textfile + R"("}})");
+                            << (statistics_textfile.empty()
+                                    ? "}"
+                                    : R"(, "statistics": {"textfile": ")" + statistics_textfile + R"("}})");
     }
 
     // Every channel on a free TCP port of 127.0.0.1 with CURVE, over key files written to the
@@ -88,9 +89,12 @@ struct service_configuration {
 
     // The endpoint of a channel by its key in the file, as "binary.input".
     std::string& endpoint(const std::string& key) {
-        for (auto [name, field] : {std::pair{"system.debug_port", &debug_port}, {"binary.input", &binary_input},
-                                   {"binary.tmp_input", &binary_tmp_input}, {"binary.output", &binary_output},
-                                   {"binary.tmp_output", &binary_tmp_output}, {"json.input", &json_input},
+        for (auto [name, field] : {std::pair{"system.debug_port", &debug_port},
+                                   {"binary.input", &binary_input},
+                                   {"binary.tmp_input", &binary_tmp_input},
+                                   {"binary.output", &binary_output},
+                                   {"binary.tmp_output", &binary_tmp_output},
+                                   {"json.input", &json_input},
                                    {"json.output", &json_output}})
             if (key == name)
                 return *field;
@@ -104,12 +108,14 @@ struct service_configuration {
     std::string mqtt;                 // the "mqtt" group's JSON object; left out when empty
     // The key pairs of a service whose channels use CURVE, of the client its peers stand for and
     // of the collectors of its raw output and debug log; plain channels without.
-    struct curve_keys { curve_key_pair service, client, collector; };
+    struct curve_keys {
+        curve_key_pair service, client, collector;
+    };
     std::optional<curve_keys> curve;
 
     // The channels the service binds, by their keys in the file; it connects the other two.
-    static inline const std::vector<std::string> bound_channels = {"binary.input", "binary.tmp_input",
-                                                                   "binary.output", "json.input", "json.output"};
+    static inline const std::vector<std::string> bound_channels = {"binary.input", "binary.tmp_input", "binary.output",
+                                                                   "json.input", "json.output"};
 };
 
 // Frames with known documents.
@@ -118,8 +124,18 @@ namespace frames {
 // A heartbeat: MOBILE node 0011223344556677, pos_freq 10, sublocation 1, x 1000, y -1, sl_z 150,
 // z -2; time stamp 1700000000123 ms.
 inline const std::string heartbeat_payload =
-    "0104" "0000" "0A" "02" "01" "0011223344556677" "000000000000000000000000"
-    "000003E8" "FFFFFFFF" "0096" "FFFE" "0000000000000000";
+    "0104"
+    "0000"
+    "0A"
+    "02"
+    "01"
+    "0011223344556677"
+    "000000000000000000000000"
+    "000003E8"
+    "FFFFFFFF"
+    "0096"
+    "FFFE"
+    "0000000000000000";
 inline const std::string heartbeat_stamp = "6553F100007B";
 inline const std::string heartbeat = "0006" + heartbeat_stamp + "002F" + heartbeat_payload;
 inline const std::string heartbeat_obsolete =
@@ -202,8 +218,10 @@ public:
         debug.bind(config.debug_port);
         for (auto* s : {&documents, &downlink})
             s->set(zmq::sockopt::subscribe, "");
-        for (auto [s, endpoint] : {std::pair{&frames, config.binary_input}, {&raw, config.binary_tmp_input},
-                                   {&requests, config.json_input}, {&documents, config.json_output},
+        for (auto [s, endpoint] : {std::pair{&frames, config.binary_input},
+                                   {&raw, config.binary_tmp_input},
+                                   {&requests, config.json_input},
+                                   {&documents, config.json_output},
                                    {&downlink, config.binary_output}})
             s->connect(endpoint);
         if (raw_output_taken)

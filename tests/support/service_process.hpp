@@ -102,11 +102,13 @@ public:
     using text_test = std::function<bool(const std::string&)>;
     bool wait_for_error_output(const text_test& holds,
                                std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
-        return wait_in_folder(m_folder, [&] { return holds(error_output()); }, bound);
+        return wait_in_folder(
+            m_folder, [&] { return holds(error_output()); }, bound);
     }
     bool wait_for_standard_output(const text_test& holds,
                                   std::chrono::milliseconds bound = std::chrono::seconds(10)) const {
-        return wait_in_folder(m_folder, [&] { return holds(standard_output()); }, bound);
+        return wait_in_folder(
+            m_folder, [&] { return holds(standard_output()); }, bound);
     }
 
 private:
@@ -120,7 +122,10 @@ private:
 };
 
 // What a program run to its end printed, and how it ended (see child_process::wait).
-struct process_result { int exit_status = -1; std::string out, err; };
+struct process_result {
+    int exit_status = -1;
+    std::string out, err;
+};
 
 // Runs `program` with `input` on its standard input until it ends, within the bound.
 inline process_result run_process(const std::string& program, const std::vector<std::string>& arguments,

@@ -32,6 +32,7 @@ TEST_P(bad_command_line, ends_with_status_1_and_one_line_naming_what_is_wrong) {
 const std::string bogus = "bogus://";
 const std::string missing_key = "/nonexistent/client.key_secret";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     tools, bad_command_line,
     ::testing::Values(
@@ -49,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         command{"tarnwick-send", {"--key", "", "--server-key", "", "-b", bogus}, "option --key "},
         command{"tarnwick-tap", {"--key", missing_key, "--server-key="}, "option --server-key "},
         command{"tarnwick-load", {"--key="}, "option --key "}));
+// clang-format on
 
 TEST(tarnwick_send, ends_with_status_1_naming_the_endpoint_no_service_took_a_message_on) {
     orx::test::temp_dir dir;
@@ -58,8 +60,8 @@ TEST(tarnwick_send, ends_with_status_1_naming_the_endpoint_no_service_took_a_mes
     const std::vector<std::string> arguments{"-j", dir.ipc("json_input"), "-b", dir.ipc("binary_input"), "-l", "300"};
     const auto result = run_process(program("tarnwick-send"), arguments, "{}\n0006\n", std::chrono::seconds(3));
     EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(result.err, "tarnwick-send: no service took a message on " + dir.ipc("binary_input") +
-                              " within 300 ms; 1 sent\n");
+    EXPECT_EQ(result.err,
+              "tarnwick-send: no service took a message on " + dir.ipc("binary_input") + " within 300 ms; 1 sent\n");
     EXPECT_EQ(orx::test::next(service, std::chrono::seconds(1)), "{}");
 }
 

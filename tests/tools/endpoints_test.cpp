@@ -21,12 +21,14 @@ TEST_P(connectable_endpoints, reach_a_wildcard_host_on_the_loopback) {
     EXPECT_EQ(connectable(GetParam().bound), GetParam().reached);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(hosts, connectable_endpoints,
                          ::testing::Values(endpoint_case{"tcp://*:7001", "tcp://127.0.0.1:7001"},
                                            endpoint_case{"tcp://0.0.0.0:7006", "tcp://127.0.0.1:7006"},
                                            endpoint_case{"tcp://gateway-7:7001", "tcp://gateway-7:7001"},
                                            endpoint_case{"tcp://*", "tcp://*"},
                                            endpoint_case{"ipc:///tmp/*:7001", "ipc:///tmp/*:7001"}));
+// clang-format on
 
 TEST(service_endpoints, come_from_the_configuration_unless_chosen) {
     orx::test::temp_dir dir;

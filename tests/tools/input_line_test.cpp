@@ -25,6 +25,7 @@ TEST_P(input_lines, are_trimmed_before_they_are_routed) {
     EXPECT_EQ(read.m_text, GetParam().text);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     lines, input_lines,
     ::testing::Values(line_case{" \t {\"mac\":\"001122aabbcc\"}\t \r", input_line::REQUEST, "{\"mac\":\"001122aabbcc\"}"},
@@ -32,5 +33,6 @@ INSTANTIATE_TEST_SUITE_P(
                       line_case{"{", input_line::REQUEST, "{"},
                       line_case{"0006{", input_line::FRAME, "0006{"},
                       line_case{" \t\r", input_line::EMPTY, ""}));
+// clang-format on
 
 }  // namespace

@@ -59,13 +59,25 @@ std::string with(std::string payload, std::size_t at, const std::string& text) {
 // 94 characters: code 0104, pos_freq FA, type 02 (MOBILE), sublocation F5, node
 // address at 14, x 100 at 54, y -200 at 62, sl_z -32768 at 70, z -2 at 74. The
 // announce has the same layout under code 010F.
-const std::string node_frame = "0104" "0000" "FA" "02" "F5" "0011223344556677" + std::string(24, '0') +
-                               "00000064" "FFFFFF38" "8000" "FFFE" + std::string(16, '0');
+const std::string node_frame =
+    "0104"
+    "0000"
+    "FA"
+    "02"
+    "F5"
+    "0011223344556677" +
+    std::string(24, '0') +
+    "00000064"
+    "FFFFFF38"
+    "8000"
+    "FFFE" +
+    std::string(16, '0');
 const std::string announce = with(node_frame, 0, "010F");
 const std::string mac = obsolete("001122556677");
 // Hex digits that tell their position, for where the obsolete form finds the address.
 const std::string positional = "0123456789ABCDEF0123456789ABCDEF";
 
+// clang-format off
 const std::vector<payload_case> payload_cases{
         payload_case{"heartbeat", node_frame, {mac, heartbeat("MOBILE")}},
         payload_case{"heartbeat_92_characters", node_frame.substr(0, 92), {mac}},
@@ -90,6 +102,7 @@ const std::vector<payload_case> payload_cases{
                      {mac, R"(param {"data":{"p1":43981},"mac":"001122556677",)" + sent + R"(,"type":"param"})"}},
         // A size field of 2 where the frame holds 3: raised after the obsolete form.
         payload_case{"wrong_size", "010E00" "0002" "0030" "99" "0011223344556677", {mac}, true}};
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(frames, payloads, ::testing::ValuesIn(payload_cases),
                          [](const auto& case_info) { return std::string(case_info.param.name); });

@@ -16,9 +16,10 @@ namespace orx::tools {
 // Ids of the long options that name the key files.
 enum key_option { KEY = 1050, SERVER_KEY };
 
-#define TARNWICK_KEY_OPTIONS                                                               \
-    {"key", required_argument, nullptr, ::orx::tools::KEY},                                \
-        {"server-key", required_argument, nullptr, ::orx::tools::SERVER_KEY}
+#define TARNWICK_KEY_OPTIONS                                               \
+    {"key", required_argument, nullptr, ::orx::tools::KEY}, {              \
+        "server-key", required_argument, nullptr, ::orx::tools::SERVER_KEY \
+    }
 
 struct key_files {
     std::string m_key;         // the tool's secret key file

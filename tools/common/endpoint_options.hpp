@@ -12,11 +12,12 @@ namespace orx::tools {
 // Ids of the long options that name one endpoint each (after the short option letters).
 enum endpoint_option { BINARY_INPUT = 1000, BINARY_OUTPUT, JSON_INPUT, JSON_OUTPUT };
 
-#define TARNWICK_ENDPOINT_OPTIONS                                                          \
-    {"binary-input", required_argument, nullptr, ::orx::tools::BINARY_INPUT},              \
-        {"binary-output", required_argument, nullptr, ::orx::tools::BINARY_OUTPUT},        \
-        {"json-input", required_argument, nullptr, ::orx::tools::JSON_INPUT},              \
-        {"json-output", required_argument, nullptr, ::orx::tools::JSON_OUTPUT}
+#define TARNWICK_ENDPOINT_OPTIONS                                                   \
+    {"binary-input", required_argument, nullptr, ::orx::tools::BINARY_INPUT},       \
+        {"binary-output", required_argument, nullptr, ::orx::tools::BINARY_OUTPUT}, \
+        {"json-input", required_argument, nullptr, ::orx::tools::JSON_INPUT}, {     \
+        "json-output", required_argument, nullptr, ::orx::tools::JSON_OUTPUT        \
+    }
 
 // Stores the value of an endpoint option; false for any other option.
 bool set_endpoint(int option, const char* value, endpoints& chosen);

@@ -39,7 +39,9 @@ endpoints resolve_endpoints(const std::string& config_file, const endpoints& cho
     }
     std::istringstream stream(text);
     const orx::config configuration(stream);
-    const auto either = [](const std::string& option, const std::string& file) { return option.empty() ? file : option; };
+    const auto either = [](const std::string& option, const std::string& file) {
+        return option.empty() ? file : option;
+    };
     return {either(chosen.m_binary_input, configuration.binary.input),
             either(chosen.m_binary_output, configuration.binary.output),
             either(chosen.m_json_input, configuration.json.input),

@@ -102,8 +102,7 @@ std::string data_of(frame_kind kind, uint32_t k, uint32_t node) {
         return generic_data("0020", position_command(position), node);
     }
     case frame_kind::PARAMETER_REPORT:
-    case frame_kind::CAPTURED:
-        break;
+    case frame_kind::CAPTURED: break;
     }
     const std::vector<parameter_record> records = {
         {2, to_hex(3, 2)}, {3, to_hex(60 + k % 60, 4)}, {5, to_hex(static_cast<uint8_t>(-4), 2)}};
@@ -286,7 +285,8 @@ std::vector<frame_template> builtin_frames(const mix& weights, uint32_t nodes) {
     const auto cycle = cycle_of(weights);
     nodes = std::max(nodes, 1u);
     // At least one frame per node, in whole cycles so that the weights hold exactly.
-    const std::size_t count = (std::max<std::size_t>(nodes, cycle.size()) + cycle.size() - 1) / cycle.size() * cycle.size();
+    const std::size_t count =
+        (std::max<std::size_t>(nodes, cycle.size()) + cycle.size() - 1) / cycle.size() * cycle.size();
     std::vector<frame_template> frames;
     frames.reserve(count);
     for (std::size_t k = 0; k < count; ++k) {

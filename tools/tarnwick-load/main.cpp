@@ -94,44 +94,47 @@ settings read_settings(int argc, char** argv) {
                               {"help", no_argument, nullptr, 'h'},
                               {nullptr, 0, nullptr, 0}};
     settings chosen;
-    const int operand = orx::tools::read_options(argc, argv, "c:r:n:d:m:f:jqh", options, usage_text, 1,
-                                                 [&](int option, const char* argument) {
-        if (orx::tools::set_endpoint(option, argument, chosen.m_endpoints) ||
-            orx::tools::set_key_file(option, argument, chosen.m_key_files))
+    const int operand = orx::tools::read_options(
+        argc, argv, "c:r:n:d:m:f:jqh", options, usage_text, 1, [&](int option, const char* argument) {
+            if (orx::tools::set_endpoint(option, argument, chosen.m_endpoints) ||
+                orx::tools::set_key_file(option, argument, chosen.m_key_files))
+                return true;
+            switch (option) {
+            case 'c': chosen.m_config_file = argument; break;
+            case 'r': chosen.m_run.m_rate = real_option("-r", argument, 0, max_rate); break;
+            case 'n': chosen.m_run.m_count = whole_option("-n", argument, 1, max_count); break;
+            case 'd': chosen.m_run.m_duration = real_option("-d", argument, 0.001, max_duration); break;
+            case 'f': chosen.m_capture_file = argument; break;
+            case 'j': chosen.m_run.m_downlink = true; break;
+            case 'q': chosen.m_run.m_progress = false; break;
+            case 'm': {
+                const auto weights = parse_mix(argument);
+                if (!weights)
+                    throw option_error(std::string("option -m takes P:H:A:R, four whole numbers not all 0, not '") +
+                                       argument + "'");
+                chosen.m_mix = *weights;
+                break;
+            }
+            case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_option("--nodes", argument, 1, max_nodes)); break;
+            case REQUEST_EVERY:
+                chosen.m_run.m_request_every =
+                    static_cast<unsigned>(whole_option("--request-every", argument, 1, UINT_MAX));
+                break;
+            case REQUESTS_ONLY:
+                chosen.m_run.m_requests_only = true;
+                chosen.m_run.m_downlink = true;
+                break;
+            case SETTLE:
+                chosen.m_run.m_settle = std::chrono::milliseconds(whole_option("--settle", argument, 0, max_ms));
+                break;
+            case WAIT:
+                chosen.m_run.m_wait = std::chrono::milliseconds(whole_option("--wait", argument, 1, max_ms));
+                break;
+            case JSON: chosen.m_json = true; break;
+            default: throw option_error("unknown option; tarnwick-load -h lists the options");
+            }
             return true;
-        switch (option) {
-        case 'c': chosen.m_config_file = argument; break;
-        case 'r': chosen.m_run.m_rate = real_option("-r", argument, 0, max_rate); break;
-        case 'n': chosen.m_run.m_count = whole_option("-n", argument, 1, max_count); break;
-        case 'd': chosen.m_run.m_duration = real_option("-d", argument, 0.001, max_duration); break;
-        case 'f': chosen.m_capture_file = argument; break;
-        case 'j': chosen.m_run.m_downlink = true; break;
-        case 'q': chosen.m_run.m_progress = false; break;
-        case 'm': {
-            const auto weights = parse_mix(argument);
-            if (!weights)
-                throw option_error(std::string("option -m takes P:H:A:R, four whole numbers not all 0, not '") +
-                                   argument + "'");
-            chosen.m_mix = *weights;
-            break;
-        }
-        case NODES: chosen.m_nodes = static_cast<uint32_t>(whole_option("--nodes", argument, 1, max_nodes)); break;
-        case REQUEST_EVERY:
-            chosen.m_run.m_request_every = static_cast<unsigned>(whole_option("--request-every", argument, 1, UINT_MAX));
-            break;
-        case REQUESTS_ONLY:
-            chosen.m_run.m_requests_only = true;
-            chosen.m_run.m_downlink = true;
-            break;
-        case SETTLE:
-            chosen.m_run.m_settle = std::chrono::milliseconds(whole_option("--settle", argument, 0, max_ms));
-            break;
-        case WAIT: chosen.m_run.m_wait = std::chrono::milliseconds(whole_option("--wait", argument, 1, max_ms)); break;
-        case JSON: chosen.m_json = true; break;
-        default: throw option_error("unknown option; tarnwick-load -h lists the options");
-        }
-        return true;
-    });
+        });
     if (operand != argc)
         throw option_error(std::string("unexpected argument: ") + argv[operand]);
     if (chosen.m_run.m_count == 0 && chosen.m_run.m_duration == 0)
@@ -159,9 +162,7 @@ double percent(uint64_t part, uint64_t whole) {
     return whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }
 
-double per_second(uint64_t count, double seconds) {
-    return seconds > 0 ? static_cast<double>(count) / seconds : 0.0;
-}
+double per_second(uint64_t count, double seconds) { return seconds > 0 ? static_cast<double>(count) / seconds : 0.0; }
 
 Json::Value latency_json(const latency_histogram& latency) {
     Json::Value out;
@@ -231,9 +232,7 @@ void print_channel(const char* name, const char* what, const channel_figures& fi
     std::printf("\n  %-18s %s\n", "latency", latency_text(figures.m_latency).c_str());
 }
 
-std::string target_text(double rate) {
-    return rate > 0 ? std::to_string(static_cast<long long>(rate)) : "flat out";
-}
+std::string target_text(double rate) { return rate > 0 ? std::to_string(static_cast<long long>(rate)) : "flat out"; }
 
 void print_summary(const settings& chosen, const run_result& result) {
     const auto& up = result.m_uplink;
@@ -249,8 +248,7 @@ void print_summary(const settings& chosen, const run_result& result) {
     }
     std::printf("  %-18s %llu in %.2f s (%.0f frames/s; target %s)%s\n", "frames sent",
                 static_cast<unsigned long long>(up.m_sent), result.m_send_seconds,
-                per_second(up.m_sent, result.m_send_seconds),
-                target_text(chosen.m_run.m_rate).c_str(),
+                per_second(up.m_sent, result.m_send_seconds), target_text(chosen.m_run.m_rate).c_str(),
                 result.m_stalled ? "; the service stopped taking frames" : "");
     std::printf("  %-18s", "mix");
     const char* separator = " ";
@@ -284,9 +282,9 @@ int measure(int argc, char** argv) {
     const auto result = run(chosen.m_run, std::move(frames));
     if (!result.m_answered) {
         std::cerr << "tarnwick-load: no answer on " << chosen.m_run.m_endpoints.m_json_output
-                  << (chosen.m_run.m_downlink ? " and " + chosen.m_run.m_endpoints.m_binary_output : "")
-                  << " within " << chosen.m_run.m_wait.count() << " ms of probing "
-                  << chosen.m_run.m_endpoints.m_binary_input << "\n";
+                  << (chosen.m_run.m_downlink ? " and " + chosen.m_run.m_endpoints.m_binary_output : "") << " within "
+                  << chosen.m_run.m_wait.count() << " ms of probing " << chosen.m_run.m_endpoints.m_binary_input
+                  << "\n";
         return 2;
     }
     if (chosen.m_json) {

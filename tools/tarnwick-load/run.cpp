@@ -92,9 +92,9 @@ struct shared_state {
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    bool m_uplink_answered = false;     // guarded by m_mutex
-    bool m_downlink_answered = false;   // guarded by m_mutex
-    bool m_receiving_done = false;      // guarded by m_mutex
+    bool m_uplink_answered = false;    // guarded by m_mutex
+    bool m_downlink_answered = false;  // guarded by m_mutex
+    bool m_receiving_done = false;     // guarded by m_mutex
 
     int64_t now() const { return std::chrono::duration_cast<nanoseconds>(steady::now() - m_origin).count(); }
 
@@ -238,7 +238,8 @@ private:
             return false;
         const int64_t now = m_shared.now();
         const int64_t due = m_start + static_cast<int64_t>(static_cast<double>(i) * m_period);
-        if ((m_duration > 0 && std::max(now, due) - m_start >= m_duration) || stop_requested.load(std::memory_order_relaxed))
+        if ((m_duration > 0 && std::max(now, due) - m_start >= m_duration) ||
+            stop_requested.load(std::memory_order_relaxed))
             return false;
         if (now < due)
             std::this_thread::sleep_for(nanoseconds(due - now));
@@ -322,8 +323,8 @@ zmq::socket_t pusher(zmq::context_t& context, const std::string& endpoint,
 // Sends probe frames (and requests) with negative counters until the service has answered
 // each kind once: then its subscriptions are in place and measured messages are not lost to a
 // late join.
-bool probe(shared_state& shared, zmq::socket_t& frames_out, zmq::socket_t* requests_out,
-           std::chrono::milliseconds wait, bool requests_only) {
+bool probe(shared_state& shared, zmq::socket_t& frames_out, zmq::socket_t* requests_out, std::chrono::milliseconds wait,
+           bool requests_only) {
     std::string frame = gateway_frame(counter_base_ms, heartbeat_data(node_report{}));
     const auto deadline = steady::now() + wait;
     for (int64_t k = 1;; ++k) {
@@ -419,8 +420,8 @@ run_result run(const run_options& options, std::vector<frame_template> frames) {
 
     result.m_stalled = sending.m_stalled;
     result.m_send_seconds = static_cast<double>(sending.m_last_send - sending.m_first_send) / 1e9;
-    result.m_receive_seconds = static_cast<double>(std::max(taking.m_last_measured, sending.m_last_send) -
-                                                   sending.m_first_send) / 1e9;
+    result.m_receive_seconds =
+        static_cast<double>(std::max(taking.m_last_measured, sending.m_last_send) - sending.m_first_send) / 1e9;
     result.m_kinds = sending.m_kinds;
     result.m_uplink = std::move(taking.m_uplink);
     result.m_uplink.m_sent = static_cast<uint64_t>(shared.m_frames.count());

@@ -17,17 +17,17 @@
 namespace orx::load {
 
 struct run_options {
-    tools::endpoints m_endpoints;  // addresses to connect to
+    tools::endpoints m_endpoints;                // addresses to connect to
     boost::optional<tools::client_keys> m_keys;  // CURVE keys for every socket, when the service asks for them
-    double m_rate = 0;            // frames per second; 0 sends flat out
-    uint64_t m_count = 0;         // frames to send; 0 for no limit
-    double m_duration = 0;        // seconds of sending; 0 for no limit
-    bool m_downlink = false;      // also send requests and take the downlink messages
-    unsigned m_request_every = 10;  // one request per this many frames
-    bool m_requests_only = false;   // send parameter set requests at the rate and no frames
-    std::chrono::milliseconds m_settle{1000};  // quiet time that ends the run after the last send
-    std::chrono::milliseconds m_wait{10000};   // how long the service may take to answer probes
-    bool m_progress = true;       // a progress line on stderr once a second
+    double m_rate = 0;                           // frames per second; 0 sends flat out
+    uint64_t m_count = 0;                        // frames to send; 0 for no limit
+    double m_duration = 0;                       // seconds of sending; 0 for no limit
+    bool m_downlink = false;                     // also send requests and take the downlink messages
+    unsigned m_request_every = 10;               // one request per this many frames
+    bool m_requests_only = false;                // send parameter set requests at the rate and no frames
+    std::chrono::milliseconds m_settle{1000};    // quiet time that ends the run after the last send
+    std::chrono::milliseconds m_wait{10000};     // how long the service may take to answer probes
+    bool m_progress = true;                      // a progress line on stderr once a second
 };
 
 // Figures of one direction: frames and their documents, or requests and their downlink messages.
@@ -42,9 +42,9 @@ struct channel_figures {
 };
 
 struct run_result {
-    bool m_answered = false;     // the service answered the probes in time
-    bool m_stalled = false;      // the service stopped taking frames for longer than the wait
-    double m_send_seconds = 0;   // first send to last send
+    bool m_answered = false;       // the service answered the probes in time
+    bool m_stalled = false;        // the service stopped taking frames for longer than the wait
+    double m_send_seconds = 0;     // first send to last send
     double m_receive_seconds = 0;  // first send to last measured message
     channel_figures m_uplink;
     channel_figures m_downlink;

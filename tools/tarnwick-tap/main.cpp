@@ -48,18 +48,19 @@ int tap(int argc, char** argv) {
     bool json_only = false, binary_only = false;
     long long count = -1;
     orx::tools::key_files key_files;
-    orx::tools::read_options(argc, argv, "c:j:b:t:JBn:h", options, usage_text, 1, [&](int option, const char* argument) {
-        switch (option) {
-        case 'c': config_file = argument; return true;
-        case 'j': chosen.m_json_output = argument; return true;
-        case 'b': chosen.m_binary_output = argument; return true;
-        case 't': topics.emplace_back(argument); return true;
-        case 'J': json_only = true; return true;
-        case 'B': binary_only = true; return true;
-        case 'n': count = orx::tools::whole_option("-n", argument, 1, LLONG_MAX); return true;
-        default: return orx::tools::set_key_file(option, argument, key_files);
-        }
-    });
+    orx::tools::read_options(argc, argv, "c:j:b:t:JBn:h", options, usage_text, 1,
+                             [&](int option, const char* argument) {
+                                 switch (option) {
+                                 case 'c': config_file = argument; return true;
+                                 case 'j': chosen.m_json_output = argument; return true;
+                                 case 'b': chosen.m_binary_output = argument; return true;
+                                 case 't': topics.emplace_back(argument); return true;
+                                 case 'J': json_only = true; return true;
+                                 case 'B': binary_only = true; return true;
+                                 case 'n': count = orx::tools::whole_option("-n", argument, 1, LLONG_MAX); return true;
+                                 default: return orx::tools::set_key_file(option, argument, key_files);
+                                 }
+                             });
     const auto keys = orx::tools::read_client_keys(key_files);
     const auto endpoints = orx::tools::connectable(orx::tools::resolve_endpoints(config_file, chosen));
     std::string json_endpoint = endpoints.m_json_output;

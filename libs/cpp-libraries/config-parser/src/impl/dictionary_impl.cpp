@@ -17,8 +17,6 @@ std::vector<std::string> dictionary_impl::get_keys() const {
     return keys;
 }
 
-void dictionary_impl::add_value(const std::string& key, value_impl value) {
-    m_data.emplace(key, std::move(value));
-}
+void dictionary_impl::add_value(const std::string& key, value_impl value) { m_data.emplace(key, std::move(value)); }
 
 }  // namespace orx::libs::config

@@ -25,9 +25,7 @@ private:
 }  // namespace
 
 events_loop_impl::events_loop_impl(core& owner, const component_logger& logger)
-    : m_core(owner),
-      m_logger(logger),
-      m_timers(std::make_unique<timers_manager_impl>(*this, m_logger)),
+    : m_core(owner), m_logger(logger), m_timers(std::make_unique<timers_manager_impl>(*this, m_logger)),
       m_zmq(std::make_unique<zmq::manager_impl>(m_io_context, m_logger)) {}
 
 events_loop_impl::~events_loop_impl() {

@@ -23,7 +23,8 @@ bool all_raw(const char* begin, const char* end) {
     for (; end - begin >= 8; begin += 8) {
         uint64_t word;
         std::memcpy(&word, begin, sizeof word);
-        if ((has_less(word, 0x20) | (word & highs) | has_zero(word ^ (ones * '"')) | has_zero(word ^ (ones * '\\'))) != 0)
+        if ((has_less(word, 0x20) | (word & highs) | has_zero(word ^ (ones * '"')) | has_zero(word ^ (ones * '\\'))) !=
+            0)
             return false;
     }
     return std::all_of(begin, end, [](char c) { return is_raw(static_cast<unsigned char>(c)); });
@@ -47,21 +48,11 @@ compact_writer::compact_writer() {
 
 void compact_writer::append(const Json::Value& value, std::string& out) {
     switch (value.type()) {
-    case Json::nullValue:
-        out += "null";
-        return;
-    case Json::booleanValue:
-        out += value.asBool() ? "true" : "false";
-        return;
-    case Json::intValue:
-        append_integer(value.asLargestInt(), out);
-        return;
-    case Json::uintValue:
-        append_integer(value.asLargestUInt(), out);
-        return;
-    case Json::realValue:
-        append_by_jsoncpp(value, out);
-        return;
+    case Json::nullValue: out += "null"; return;
+    case Json::booleanValue: out += value.asBool() ? "true" : "false"; return;
+    case Json::intValue: append_integer(value.asLargestInt(), out); return;
+    case Json::uintValue: append_integer(value.asLargestUInt(), out); return;
+    case Json::realValue: append_by_jsoncpp(value, out); return;
     case Json::stringValue: {
         const char* begin = nullptr;
         const char* end = nullptr;

@@ -36,12 +36,8 @@ component_logger::formatter::formatter(int log_level, const boost::string_view& 
 }
 
 component_logger::formatter::formatter(formatter&& other) noexcept
-    : m_format(std::move(other.m_format)),
-      m_log_level(other.m_log_level),
-      m_logger(other.m_logger),
-      m_source_location(other.m_source_location),
-      m_function(other.m_function),
-      m_timestamp(other.m_timestamp),
+    : m_format(std::move(other.m_format)), m_log_level(other.m_log_level), m_logger(other.m_logger),
+      m_source_location(other.m_source_location), m_function(other.m_function), m_timestamp(other.m_timestamp),
       m_active(other.m_active) {
     other.m_active = false;
 }
@@ -147,7 +143,7 @@ component_logger::indent_guard component_logger::enter_scope(source_location loc
 }
 
 component_logger::indent_guard component_logger::enter_scope(source_location location,
-                                                            const boost::string_view& text) const {
+                                                             const boost::string_view& text) const {
     debug("%1%:%2% (%3%)") % location.remove_directory_prefix() % location.line() % text;
     return indent();
 }
@@ -192,10 +188,8 @@ void component_logger::emit(int log_level, const std::string& body, const boost:
 logger::logger(const std::string& module_name, const std::string& component_name, system_log::ptr system_log)
     // The root is its own root: the reference is bound to the logger being built,
     // not cast from its base part, which is not a logger yet while it is built.
-    : component_logger(*this, module_name, component_name),
-      m_module_name(module_name),
-      m_system_log(system_log ? std::move(system_log) : system_log::create_default()),
-      m_zmq_context(),
+    : component_logger(*this, module_name, component_name), m_module_name(module_name),
+      m_system_log(system_log ? std::move(system_log) : system_log::create_default()), m_zmq_context(),
       m_debug_socket(m_zmq_context, ::zmq::socket_type::push) {
     m_debug_socket.set(::zmq::sockopt::linger, 5000);
     m_system_log->open(m_module_name.c_str(), 0, LOG_USER);

@@ -46,8 +46,8 @@ message_stream::subscription::ptr message_stream_zmq_raw::subscribe(boost::strin
 }
 
 void message_stream_zmq_raw::setup_receive() {
-    m_socket.async_receive([weak = std::weak_ptr<callbacks_map>(m_callbacks), &logger = m_logger,
-                            this](const boost::system::error_code& error, zmq::message& part) {
+    m_socket.async_receive([weak = std::weak_ptr<callbacks_map>(m_callbacks), &logger = m_logger, this](
+                               const boost::system::error_code& error, zmq::message& part) {
         if (error == boost::asio::error::operation_aborted)
             return;
         if (error) {
@@ -64,8 +64,9 @@ void message_stream_zmq_raw::setup_receive() {
 }
 
 void message_stream_zmq_raw::dispatch(callbacks_map& callbacks, boost::string_view text) {
-    const auto topic = std::find_if(callbacks.begin(), callbacks.end(),
-                                    [text](const callbacks_map::value_type& entry) { return text.starts_with(entry.first); });
+    const auto topic = std::find_if(callbacks.begin(), callbacks.end(), [text](const callbacks_map::value_type& entry) {
+        return text.starts_with(entry.first);
+    });
     if (topic == callbacks.end())
         return;
     auto& list = topic->second;
@@ -74,8 +75,9 @@ void message_stream_zmq_raw::dispatch(callbacks_map& callbacks, boost::string_vi
     for (const auto& weak : current)
         if (const auto cb = weak.lock())
             (*cb)(text);
-    list.erase(std::remove_if(list.begin(), list.end(), [](const std::weak_ptr<callback>& weak) { return weak.expired(); }),
-               list.end());
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [](const std::weak_ptr<callback>& weak) { return weak.expired(); }),
+        list.end());
 }
 
 }  // namespace orx::libs::core

@@ -18,9 +18,7 @@ void check_period(std::chrono::nanoseconds period, source_location location) {
 periodic_timer_impl::periodic_timer_impl(timers_manager& manager, std::chrono::nanoseconds period,
                                          const std::string& name, timer::callback cb, source_location location,
                                          bool fire_now)
-    : m_name(name),
-      m_timers_manager(manager),
-      m_period(period),
+    : m_name(name), m_timers_manager(manager), m_period(period),
       m_callback(std::make_shared<timer::callback>(std::move(cb))) {
     check_period(period, location);
     restart_impl();

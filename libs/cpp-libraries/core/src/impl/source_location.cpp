@@ -2,7 +2,6 @@
 
 #include "core/constants.hpp"
 
-
 namespace orx::libs::core {
 
 boost::string_view source_location::remove_directory_prefix(boost::string_view path) const {

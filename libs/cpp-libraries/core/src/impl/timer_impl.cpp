@@ -4,8 +4,7 @@
 
 namespace orx::libs::core {
 
-timer_impl::timer_impl(boost::asio::io_context& io_context, const component_logger& logger, time_point at,
-                       callback cb)
+timer_impl::timer_impl(boost::asio::io_context& io_context, const component_logger& logger, time_point at, callback cb)
     : m_timer(io_context), m_logger(logger), m_data(std::make_shared<shared_data>()) {
     m_data->m_callback = std::move(cb);
     reset_impl(at);

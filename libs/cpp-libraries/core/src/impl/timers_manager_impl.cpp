@@ -23,9 +23,8 @@ timer::ptr timers_manager_impl::create_timer(timer::time_point at, const std::st
     return std::make_unique<timer_impl>(m_events_loop.get_io_context(), m_logger, at, std::move(cb));
 }
 
-periodic_timer::ptr timers_manager_impl::create_periodic_timer(std::chrono::nanoseconds period,
-                                                               const std::string& name, timer::callback cb,
-                                                               source_location location) {
+periodic_timer::ptr timers_manager_impl::create_periodic_timer(std::chrono::nanoseconds period, const std::string& name,
+                                                               timer::callback cb, source_location location) {
     return std::make_unique<periodic_timer_impl>(*this, period, name, std::move(cb), location, false);
 }
 

@@ -64,15 +64,15 @@ result<R> combine(const result<L>& left, const result<T>& right, F join) {
 
 template <typename A, typename B>
 result<std::tuple<A, B>> operator+(const result<A>& left, const result<B>& right) {
-    return detail::combine<std::tuple<A, B>>(left, right, [](const A& a, const B& b) { return std::tuple<A, B>(a, b); });
+    return detail::combine<std::tuple<A, B>>(left, right,
+                                             [](const A& a, const B& b) { return std::tuple<A, B>(a, b); });
 }
 
 // A tuple on the left grows by one element, so a chain a + b + c gives one flat tuple.
 template <typename... A, typename B>
 result<std::tuple<A..., B>> operator+(const result<std::tuple<A...>>& left, const result<B>& right) {
-    return detail::combine<std::tuple<A..., B>>(left, right, [](const std::tuple<A...>& a, const B& b) {
-        return std::tuple_cat(a, std::tuple<B>(b));
-    });
+    return detail::combine<std::tuple<A..., B>>(
+        left, right, [](const std::tuple<A...>& a, const B& b) { return std::tuple_cat(a, std::tuple<B>(b)); });
 }
 
 }  // namespace orx::libs::config

@@ -4,8 +4,8 @@
 #include "core/zmq/tcp_port.hpp"
 
 #include <boost/asio/error.hpp>
-#include <boost/asio/post.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/system/system_error.hpp>
 
 #include <algorithm>
@@ -44,8 +44,7 @@ void post_completion(boost::asio::io_context& io_context, asio_socket::receive_h
 
 // Binds `prefix` (the endpoint up to and including the port's ':') to a free
 // port of the range.
-void bind_free_port(void* handle, const std::string& prefix, const tcp_port& choice,
-                    boost::system::error_code& error) {
+void bind_free_port(void* handle, const std::string& prefix, const tcp_port& choice, boost::system::error_code& error) {
     std::vector<int> ports;
     for (int port = choice.first; port <= choice.last; ++port)
         ports.push_back(port);
@@ -98,7 +97,8 @@ namespace detail {
 // each one is followed by a look at ZMQ_EVENTS while a receive is pending.
 struct socket_state : std::enable_shared_from_this<socket_state> {
     socket_state(boost::asio::io_context& io_context, std::shared_ptr<void> context, void* handle, int descriptor)
-        : m_io_context(io_context), m_context(std::move(context)), m_handle(handle), m_descriptor(io_context, descriptor) {}
+        : m_io_context(io_context), m_context(std::move(context)), m_handle(handle),
+          m_descriptor(io_context, descriptor) {}
 
     bool input_pending() {
         int events = 0;

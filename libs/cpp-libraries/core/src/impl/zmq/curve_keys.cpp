@@ -3,8 +3,8 @@
 #include "core/exception.hpp"
 #include "core/regular_file.hpp"
 
-#include <boost/utility/string_view.hpp>
 #include <zmq.h>
+#include <boost/utility/string_view.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -74,41 +74,32 @@ void refusal_watch::on_event(std::uint16_t id, std::uint32_t value, const std::s
     if (failure && id != ZMQ_EVENT_DISCONNECTED)
         m_reports->on_refusal({endpoint, *failure});
     switch (id) {
-        case ZMQ_EVENT_ACCEPTED: {
-            const int descriptor = static_cast<int>(value);
-            forget(descriptor);
-            m_handshaking_by_descriptor[descriptor] =
-                m_handshaking.insert(m_handshaking.end(), {descriptor, clock::now()});
-            break;
-        }
-        case ZMQ_EVENT_ACCEPT_FAILED:
-            if (m_reports->on_accept_failure)
-                m_reports->on_accept_failure(endpoint, static_cast<int>(value));
-            break;
-        case ZMQ_EVENT_HANDSHAKE_SUCCEEDED:
-        case ZMQ_EVENT_HANDSHAKE_FAILED_AUTH:
-            ++m_unplaced;
-            break;
-        case ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL:
-            m_failure = protocol_failure_reason(value);
-            break;
-        case ZMQ_EVENT_HANDSHAKE_FAILED_NO_DETAIL:
-            // A client that finds the mechanism wrong first hangs up, and the server
-            // sees no more than that; such a client does not try again.
-            m_failure = std::string("the client broke off the handshake (") + zmq_strerror(static_cast<int>(value)) +
-                        "); it may not use CURVE";
-            break;
-        case ZMQ_EVENT_DISCONNECTED:
-            on_disconnected(static_cast<int>(value), endpoint, std::move(failure));
-            break;
-        default:
-            break;
+    case ZMQ_EVENT_ACCEPTED: {
+        const int descriptor = static_cast<int>(value);
+        forget(descriptor);
+        m_handshaking_by_descriptor[descriptor] = m_handshaking.insert(m_handshaking.end(), {descriptor, clock::now()});
+        break;
+    }
+    case ZMQ_EVENT_ACCEPT_FAILED:
+        if (m_reports->on_accept_failure)
+            m_reports->on_accept_failure(endpoint, static_cast<int>(value));
+        break;
+    case ZMQ_EVENT_HANDSHAKE_SUCCEEDED:
+    case ZMQ_EVENT_HANDSHAKE_FAILED_AUTH: ++m_unplaced; break;
+    case ZMQ_EVENT_HANDSHAKE_FAILED_PROTOCOL: m_failure = protocol_failure_reason(value); break;
+    case ZMQ_EVENT_HANDSHAKE_FAILED_NO_DETAIL:
+        // A client that finds the mechanism wrong first hangs up, and the server
+        // sees no more than that; such a client does not try again.
+        m_failure = std::string("the client broke off the handshake (") + zmq_strerror(static_cast<int>(value)) +
+                    "); it may not use CURVE";
+        break;
+    case ZMQ_EVENT_DISCONNECTED: on_disconnected(static_cast<int>(value), endpoint, std::move(failure)); break;
+    default: break;
     }
     settle();
 }
 
-void refusal_watch::on_disconnected(int descriptor, const std::string& endpoint,
-                                    boost::optional<std::string> failure) {
+void refusal_watch::on_disconnected(int descriptor, const std::string& endpoint, boost::optional<std::string> failure) {
     const bool was_handshaking = m_handshaking_by_descriptor.count(descriptor) != 0;
     forget(descriptor);
     if (failure)
@@ -121,8 +112,9 @@ void refusal_watch::on_disconnected(int descriptor, const std::string& endpoint,
         --m_unplaced;
         return;
     }
-    m_reports->on_refusal({endpoint, "the connection ended in its handshake: the client does not speak ZMTP 3 "
-                                     "with CURVE"});
+    m_reports->on_refusal({endpoint,
+                           "the connection ended in its handshake: the client does not speak ZMTP 3 "
+                           "with CURVE"});
 }
 
 void refusal_watch::forget(int descriptor) {

@@ -12,11 +12,11 @@ namespace {
 
 int zmq_type(socket::type socket_type) {
     switch (socket_type) {
-        case socket::type::push: return ZMQ_PUSH;
-        case socket::type::pull: return ZMQ_PULL;
-        case socket::type::pub: return ZMQ_PUB;
-        case socket::type::req: return ZMQ_REQ;
-        case socket::type::rep: return ZMQ_REP;
+    case socket::type::push: return ZMQ_PUSH;
+    case socket::type::pull: return ZMQ_PULL;
+    case socket::type::pub: return ZMQ_PUB;
+    case socket::type::req: return ZMQ_REQ;
+    case socket::type::rep: return ZMQ_REP;
     }
     return -1;
 }
@@ -60,8 +60,8 @@ socket::ptr open(socket::type socket_type, boost::asio::io_context& io_context, 
 
 }  // namespace
 
-socket::ptr socket_impl::connect(type socket_type, boost::asio::io_context& io_context,
-                                 const component_logger& logger, std::string endpoint, options socket_options) {
+socket::ptr socket_impl::connect(type socket_type, boost::asio::io_context& io_context, const component_logger& logger,
+                                 std::string endpoint, options socket_options) {
     return open(socket_type, io_context, logger, endpoint, socket_options, &asio_socket::connect,
                 "zmq::socket_impl::connect to ", CORE_CURRENT_LOCATION);
 }
@@ -74,9 +74,7 @@ socket::ptr socket_impl::bind(type socket_type, boost::asio::io_context& io_cont
 
 socket_impl::socket_impl(asio_socket async_socket, const component_logger& logger,
                          zap_handler::watch::ptr refusal_watch)
-    : m_socket(std::move(async_socket)),
-      m_refusal_watch(std::move(refusal_watch)),
-      m_logger(logger),
+    : m_socket(std::move(async_socket)), m_refusal_watch(std::move(refusal_watch)), m_logger(logger),
       m_data(std::make_shared<shared_data>()) {}
 
 socket_impl::~socket_impl() {

@@ -53,8 +53,8 @@ boost::optional<tcp_port> parse_tcp_port(boost::string_view field) {
         return boost::none;
     const auto first = field.substr(1, dash - 1);
     const auto last = field.substr(dash + 1, field.size() - dash - 2);
-    if ((!first.empty() && !parse_number(first, 1, port.first)) || (!last.empty() && !parse_number(last, 1, port.last)) ||
-        port.first > port.last)
+    if ((!first.empty() && !parse_number(first, 1, port.first)) ||
+        (!last.empty() && !parse_number(last, 1, port.last)) || port.first > port.last)
         return boost::none;
     return port;
 }

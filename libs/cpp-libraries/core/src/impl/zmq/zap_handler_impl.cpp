@@ -45,11 +45,9 @@ zap_handler::ptr zap_handler::create(events_loop& loop, curve_key_set authorized
 
 zap_handler_impl::zap_handler_impl(events_loop& loop, curve_key_set authorized, refusal_callback on_refusal,
                                    accept_failure_callback on_accept_failure)
-    : m_io_context(loop.get_io_context()),
-      m_reports(std::make_shared<const watch_reports>(
-          watch_reports{std::move(on_refusal), std::move(on_accept_failure)})),
-      m_authorized(std::move(authorized)),
-      m_socket(m_io_context, ZMQ_REP) {
+    : m_io_context(loop.get_io_context()), m_reports(std::make_shared<const watch_reports>(
+                                               watch_reports{std::move(on_refusal), std::move(on_accept_failure)})),
+      m_authorized(std::move(authorized)), m_socket(m_io_context, ZMQ_REP) {
     m_socket.set_option(ZMQ_LINGER, 0);
     boost::system::error_code error;
     m_socket.bind(zap_endpoint, error);
@@ -116,8 +114,12 @@ zap_handler_impl::answer zap_handler_impl::decide(const std::vector<message>& re
 // Version, the request id as it came, status code, status text, user id and no
 // metadata.
 void zap_handler_impl::reply(const std::vector<message>& request, const answer& result) {
-    const std::string parts[] = {zap_version.to_string(), text_of(request, part_request_id), result.status.to_string(),
-                                 result.text, result.user_id, std::string()};
+    const std::string parts[] = {zap_version.to_string(),
+                                 text_of(request, part_request_id),
+                                 result.status.to_string(),
+                                 result.text,
+                                 result.user_id,
+                                 std::string()};
     boost::system::error_code ignored;
     for (std::size_t i = 0; i < std::size(parts); ++i) {
         message part(parts[i]);

@@ -61,8 +61,7 @@ public:
     virtual void stop() = 0;
     virtual bool is_stopped() const = 0;
     virtual signals_handle::ptr stop_on_signals() = 0;
-    virtual signal_watch::ptr on_signal(int signal_number, std::function<void()> handler,
-                                        source_location location) = 0;
+    virtual signal_watch::ptr on_signal(int signal_number, std::function<void()> handler, source_location location) = 0;
 
     virtual timers_manager& get_timers() = 0;
     virtual timer::ptr create_timer(timer::time_point at, const std::string& name, timer::callback cb,

@@ -12,7 +12,8 @@ namespace orx::libs::core {
 class located_exception : public std::exception {
 public:
     explicit located_exception(source_location location) : m_source_location(location) {}
-    located_exception(const located_exception& other) : std::exception(other), m_source_location(other.m_source_location) {}
+    located_exception(const located_exception& other)
+        : std::exception(other), m_source_location(other.m_source_location) {}
     located_exception(located_exception&& other) noexcept
         : std::exception(other), m_source_location(other.m_source_location) {}
 
@@ -53,8 +54,8 @@ std::string exception_to_string(const located_exception& e);
 
 }  // namespace orx::libs::core
 
-#define CORE_CHECK(condition)                                                               \
-    do {                                                                                    \
-        if (!(condition))                                                                   \
+#define CORE_CHECK(condition)                                                                   \
+    do {                                                                                        \
+        if (!(condition))                                                                       \
             throw ::orx::libs::core::check_failed_exception(#condition, CORE_CURRENT_LOCATION); \
     } while (false)

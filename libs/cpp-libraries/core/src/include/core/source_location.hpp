@@ -33,5 +33,4 @@ private:
 
 }  // namespace orx::libs::core
 
-#define CORE_CURRENT_LOCATION \
-    ::orx::libs::core::source_location(__LINE__, __FILE__, __PRETTY_FUNCTION__)
+#define CORE_CURRENT_LOCATION ::orx::libs::core::source_location(__LINE__, __FILE__, __PRETTY_FUNCTION__)

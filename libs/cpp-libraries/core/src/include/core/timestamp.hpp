@@ -39,8 +39,14 @@ public:
     friend timestamp operator+(const timestamp& t, duration d) { return timestamp(t.m_time_point + d); }
     friend timestamp operator-(const timestamp& t, duration d) { return timestamp(t.m_time_point - d); }
     friend duration operator-(const timestamp& a, const timestamp& b) { return a.m_time_point - b.m_time_point; }
-    timestamp& operator+=(duration d) { m_time_point += d; return *this; }
-    timestamp& operator-=(duration d) { m_time_point -= d; return *this; }
+    timestamp& operator+=(duration d) {
+        m_time_point += d;
+        return *this;
+    }
+    timestamp& operator-=(duration d) {
+        m_time_point -= d;
+        return *this;
+    }
 
 private:
     time_point m_time_point{};

@@ -4,8 +4,8 @@
 // orx::libs::core; it must be read before orx::libs::core::zmq exists.
 #include "core/logger.hpp"
 
-#include <boost/utility/string_view.hpp>
 #include <zmq.h>
+#include <boost/utility/string_view.hpp>
 
 #include <cstddef>
 
