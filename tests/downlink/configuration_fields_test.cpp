@@ -41,13 +41,10 @@ TEST_P(configuration_fields, are_taken_only_when_the_field_can_hold_them) {
     if (GetParam().error.empty()) {
         converter.convert(member, "080E", number, "0011223344556677");
         // node_id, 1E, pos_freq, ntype, sublocation_id, x, y, sl_z, z
-        EXPECT_THAT(handler.messages, ElementsAre("080E07001500CF"
-                                                  "FFFF1EFF010000"
-                                                  "80000000"
-                                                  "7FFFFFFF"
-                                                  "7FFF"
-                                                  "8000"
-                                                  "0011223344556677"));
+        // clang-format off
+        EXPECT_THAT(handler.messages, ElementsAre("080E07001500CF" "FFFF1EFF010000" "80000000" "7FFFFFFF" "7FFF"
+                                                  "8000" "0011223344556677"));
+        // clang-format on
         EXPECT_EQ(number, 8);
         return;
     }

@@ -60,18 +60,12 @@ private:
     }
 
     Json::Value real() {
-        static const double fixed[] = {0.1,
-                                       1e300,
-                                       -0.0,
-                                       0.0,
-                                       2.0,
-                                       -150.0,
-                                       1e-300,
-                                       5e-324,
-                                       123456789012345678.0,
+        // clang-format off
+        static const double fixed[] = {0.1, 1e300, -0.0, 0.0, 2.0, -150.0, 1e-300, 5e-324, 123456789012345678.0,
                                        std::numeric_limits<double>::quiet_NaN(),
                                        std::numeric_limits<double>::infinity(),
                                        -std::numeric_limits<double>::infinity()};
+        // clang-format on
         if (below(2) == 0)
             return Json::Value(fixed[below(std::size(fixed))]);
         return Json::Value(static_cast<double>(static_cast<int64_t>(m_random())) /
@@ -79,29 +73,14 @@ private:
     }
 
     std::string string() {
-        static const std::string pieces[] = {"a",
-                                             "Z",
-                                             "0",
-                                             " ",
-                                             "~",
-                                             "heartbeat",
-                                             "\"",
-                                             "\\",
-                                             "/",
-                                             "\x7f",
-                                             std::string("\0", 1),
-                                             "\n",
-                                             "\t",
-                                             "\x1f",
-                                             "\xc3\xa9",          // valid two-byte UTF-8
-                                             "\xe2\x82\xac",      // valid three-byte UTF-8
-                                             "\xf0\x9f\x98\x80",  // valid four-byte UTF-8 (outside the basic plane)
-                                             "\x80",
-                                             "\xc3",
-                                             "\xff",
-                                             "\xe2\x82",
-                                             "\xed\xa0\x80",
-                                             "\xc0\xaf"};  // invalid UTF-8
+        // clang-format off
+        static const std::string pieces[] = {
+            "a", "Z", "0", " ", "~", "heartbeat", "\"", "\\", "/", "\x7f", std::string("\0", 1), "\n", "\t", "\x1f",
+            "\xc3\xa9",          // valid two-byte UTF-8
+            "\xe2\x82\xac",      // valid three-byte UTF-8
+            "\xf0\x9f\x98\x80",  // valid four-byte UTF-8 (outside the basic plane)
+            "\x80", "\xc3", "\xff", "\xe2\x82", "\xed\xa0\x80", "\xc0\xaf"};  // invalid UTF-8
+        // clang-format on
         std::string text;
         for (auto count = below(8); count > 0; --count) {
             const auto piece = below(std::size(pieces) + 3);

@@ -80,17 +80,12 @@ TEST_F(zmq_binding, sockets_closed_with_a_receive_pending_complete_it_once_as_ab
 // The binding's own port forms: "!" a random dynamic port, "*" or "!" or nothing
 // before a bracketed range of first and last port, either of them left out.
 TEST_F(zmq_binding, dynamic_port_forms_bind_within_their_range_or_are_refused) {
-    for (const auto& [form, first, last] :
-         std::vector<std::tuple<std::string, int, int>>{{"!", 49152, 65535},
-                                                        {"*[50100-50140]", 50100, 50140},
-                                                        {"![50100-50140]", 50100, 50140},
-                                                        {"[50100-50140]", 50100, 50140},
-                                                        {"*[60000-]", 60000, 65535},
-                                                        {"![-50000]", 49152, 50000},
-                                                        {"*[50140-50100]", 0, 0},
-                                                        {"*[1-70000]", 0, 0},
-                                                        {"*[50100]", 0, 0},
-                                                        {"![50100-50140)", 0, 0}}) {
+    // clang-format off
+    for (const auto& [form, first, last] : std::vector<std::tuple<std::string, int, int>>{
+             {"!", 49152, 65535}, {"*[50100-50140]", 50100, 50140}, {"![50100-50140]", 50100, 50140},
+             {"[50100-50140]", 50100, 50140}, {"*[60000-]", 60000, 65535}, {"![-50000]", 49152, 50000},
+             {"*[50140-50100]", 0, 0}, {"*[1-70000]", 0, 0}, {"*[50100]", 0, 0}, {"![50100-50140)", 0, 0}}) {
+        // clang-format on
         zmq::asio_socket s(io(), ZMQ_PULL);
         boost::system::error_code error;
         s.bind("tcp://127.0.0.1:" + form, error);

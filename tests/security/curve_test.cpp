@@ -112,14 +112,13 @@ TEST_P(curve_channel, admits_authorized_keys_only_and_reports_each_refusal) {
     almost.back() ^= 1;
     const auto other = zmq::generate_curve_key_pair().public_key;
     std::vector<std::string> refused;
-    auto handler = zmq::zap_handler::create(*m_loop,
-                                            {kind == client::near_miss ? almost
-                                             : kind == client::unknown ? other
-                                                                       : client_keys.public_key},
-                                            [&](const zmq::zap_handler::refusal& r) {
-                                                refused.push_back(r.address);
-                                                m_loop->stop();
-                                            });
+    const auto authorized = kind == client::near_miss ? almost
+                            : kind == client::unknown ? other
+                                                      : client_keys.public_key;
+    auto handler = zmq::zap_handler::create(*m_loop, {authorized}, [&](const zmq::zap_handler::refusal& r) {
+        refused.push_back(r.address);
+        m_loop->stop();
+    });
     if (kind == client::revoked)
         handler->set_authorized({other});
 

@@ -123,19 +123,11 @@ namespace frames {
 
 // A heartbeat: MOBILE node 0011223344556677, pos_freq 10, sublocation 1, x 1000, y -1, sl_z 150,
 // z -2; time stamp 1700000000123 ms.
+// clang-format off
 inline const std::string heartbeat_payload =
-    "0104"
-    "0000"
-    "0A"
-    "02"
-    "01"
-    "0011223344556677"
-    "000000000000000000000000"
-    "000003E8"
-    "FFFFFFFF"
-    "0096"
-    "FFFE"
-    "0000000000000000";
+    "0104" "0000" "0A" "02" "01" "0011223344556677" "000000000000000000000000"
+    "000003E8" "FFFFFFFF" "0096" "FFFE" "0000000000000000";
+// clang-format on
 inline const std::string heartbeat_stamp = "6553F100007B";
 inline const std::string heartbeat = "0006" + heartbeat_stamp + "002F" + heartbeat_payload;
 inline const std::string heartbeat_obsolete =

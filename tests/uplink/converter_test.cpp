@@ -59,19 +59,10 @@ std::string with(std::string payload, std::size_t at, const std::string& text) {
 // 94 characters: code 0104, pos_freq FA, type 02 (MOBILE), sublocation F5, node
 // address at 14, x 100 at 54, y -200 at 62, sl_z -32768 at 70, z -2 at 74. The
 // announce has the same layout under code 010F.
-const std::string node_frame =
-    "0104"
-    "0000"
-    "FA"
-    "02"
-    "F5"
-    "0011223344556677" +
-    std::string(24, '0') +
-    "00000064"
-    "FFFFFF38"
-    "8000"
-    "FFFE" +
-    std::string(16, '0');
+// clang-format off
+const std::string node_frame = "0104" "0000" "FA" "02" "F5" "0011223344556677" + std::string(24, '0') +
+                               "00000064" "FFFFFF38" "8000" "FFFE" + std::string(16, '0');
+// clang-format on
 const std::string announce = with(node_frame, 0, "010F");
 const std::string mac = obsolete("001122556677");
 // Hex digits that tell their position, for where the obsolete form finds the address.
